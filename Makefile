@@ -1,0 +1,38 @@
+# The two commands a new user needs: `make run` and `make test`.
+# Both install what is missing (Debian packages), build, then run.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+
+export QT_QPA_PLATFORM ?= offscreen
+
+.PHONY: all deps build test test-asan run demo bench screenshots install format-check clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_WERROR=ON
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOSTREL_WERROR=ON \
+	    -DOSTREL_SANITIZE=ON -DOSTREL_GUI=OFF -DOSTREL_BENCH=OFF
+
+# The engine and command-line tests again, under AddressSanitizer and UBSan.
+test-asan: deps $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory test-asan
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,75 @@
+#include "Messages.h"
+
+namespace ostrel::messages {
+namespace {
+
+std::string Plural(std::int32_t n) { return n == 1 ? "" : "s"; }
+
+}  // namespace
+
+std::string RunProblem(const std::string& context, const std::string& description) {
+    return context + LineBreak + "due to the following problem: " + description + "." +
+           LineBreak + LineBreak + "Remainder of conversion will proceed normally.";
+}
+
+std::string QuotedPath(const std::string& path) { return "\"" + path + "\""; }
+
+std::string DeleteSourceFileContext(const std::string& path) {
+    return "Unable to delete source file " + QuotedPath(path);
+}
+
+std::string DeleteSourceSubfolderContext(const std::string& path) {
+    return "Unable to delete source subfolder " + QuotedPath(path);
+}
+
+std::string ConvertSourceFileContext(const std::string& path) {
+    return "Unable to convert source file " + QuotedPath(path);
+}
+
+std::string ReadSourceFolderContext(const std::string& path) {
+    return "Unable to read source folder " + QuotedPath(path);
+}
+
+std::string CreateOutputFolderContext(const std::string& path) {
+    return "Unable to create output folder " + QuotedPath(path);
+}
+
+std::string NoPictureDataDescription() {
+    return "The file holds no picture data after its 124-byte header";
+}
+
+std::string NoFreeNameDescription() {
+    return "Every serial number up to 32767 is taken for this picture's name";
+}
+
+std::string InvalidNameDescription(const std::string& name) {
+    return "The name " + QuotedPath(name) + " holds a character that a file name cannot hold";
+}
+
+std::string Confirmation(std::int32_t count) {
+    return "Convert " + std::to_string(count) + " PMP file" + Plural(count) + " to JPG?";
+}
+
+std::string Summary(std::int32_t counted, std::int32_t converted, std::int32_t serialized,
+                    std::int32_t failed, bool incomplete) {
+    const std::int32_t first = failed > 0 || incomplete ? converted : counted;
+    std::string text =
+        std::to_string(first) + " PMP file" + Plural(first) + " successfully converted to JPG.";
+    if (serialized > 0) {
+        text += std::string(LineBreak) + LineBreak + std::to_string(serialized) + " JPG file" +
+                Plural(serialized) + " saved with incremented serial number" +
+                Plural(serialized) + ".";
+    }
+    if (failed > 0) {
+        text += std::string(LineBreak) + LineBreak + std::to_string(failed) + " PMP file" +
+                Plural(failed) + " could not be converted.";
+    }
+    return text;
+}
+
+std::string FolderProblem(const std::string& path, const std::string& description) {
+    return "Unable to read the folder " + QuotedPath(path) +
+           " due to the following problem: " + description + ".";
+}
+
+}  // namespace ostrel::messages

@@ -1,0 +1,215 @@
+#include <array>
+#include <cstdio>
+
+#include "PictureHistory.h"
+
+namespace ostrel {
+namespace {
+
+// Header offsets of the fields that are decoded.
+constexpr std::size_t LensOffset = 27;
+constexpr std::size_t QualityOffset = 29;
+constexpr std::size_t CommentOffset = 52;
+constexpr std::size_t CommentLength = 19;
+constexpr std::size_t RecordedOffset = 76;
+constexpr std::size_t RevisedOffset = 84;
+constexpr std::size_t ShutterOffset = 102;
+constexpr std::size_t FlashOffset = 118;
+
+std::string CodeText(unsigned code) { return std::to_string(code); }
+
+std::string LensText(std::uint8_t code) {
+    switch (code) {
+        case 0: return "Forward";
+        case 2: return "Reverse";
+        default: return CodeText(code);
+    }
+}
+
+std::string QualityText(std::uint8_t code) {
+    switch (code) {
+        case 8: return "Snapshot";
+        case 23: return "Standard";
+        case 51: return "Fine";
+        default: return CodeText(code);
+    }
+}
+
+std::string FlashText(std::uint8_t code) {
+    switch (code) {
+        case 0: return "N";
+        case 1: return "Y";
+        default: return CodeText(code);
+    }
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
+long DaysFromCivil(long year, unsigned month, unsigned day) {
+    year -= month <= 2 ? 1 : 0;
+    const long era = (year >= 0 ? year : year - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(year - era * 400);
+    const unsigned doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long>(doe) - 719468;
+}
+
+void CivilFromDays(long days, int& year, int& month, int& day) {
+    days += 719468;
+    const long era = (days >= 0 ? days : days - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(days - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(static_cast<long>(yoe) + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+long FloorDiv(long a, long b) { return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0); }
+
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (AsciiUpper(text[i]) != prefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Characters 4 to 8 (1-based) as a number, when they are exactly five ASCII digits.
+std::int32_t FiveDigitsAt3(std::string_view name) {
+    std::int32_t value = 0;
+    for (std::size_t i = 3; i < 8; ++i) {
+        if (!IsAsciiDigit(name[i])) {
+            return -1;
+        }
+        value = value * 10 + (name[i] - '0');
+    }
+    return value;
+}
+
+std::string DecodeComment(std::span<const std::uint8_t, HeaderSize> header) {
+    std::string kept;
+    for (std::size_t i = CommentOffset; i < CommentOffset + CommentLength; ++i) {
+        if (header[i] >= 32) {
+            kept.push_back(static_cast<char>(header[i]));
+        }
+    }
+    const auto first = kept.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = kept.find_last_not_of(' ');
+    std::string comment;
+    for (std::size_t i = first; i <= last; ++i) {
+        AppendWindows1252(comment, static_cast<std::uint8_t>(kept[i]));
+    }
+    return comment;
+}
+
+DateTime DecodeAt(std::span<const std::uint8_t, HeaderSize> header, std::size_t offset) {
+    return DecodeDateTime(header[offset], header[offset + 1], header[offset + 2],
+                          header[offset + 3], header[offset + 4], header[offset + 5]);
+}
+
+}  // namespace
+
+std::string FormatDateTime(const DateTime& v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d @%02d-%02d-%02d", v.Year, v.Month, v.Day,
+                  v.Hour, v.Minute, v.Second);
+    return text;
+}
+
+DateTime DecodeDateTime(std::uint8_t yearCode, std::uint8_t month, std::uint8_t day,
+                        std::uint8_t hour, std::uint8_t minute, std::uint8_t second) {
+    const long year = yearCode < 50 ? 2000 + yearCode : 1900 + yearCode;
+    // Move from 1 January by (month - 1) months, then by (day - 1) days.
+    const long monthIndex = year * 12 + (static_cast<long>(month) - 1);
+    const long startYear = FloorDiv(monthIndex, 12);
+    const auto startMonth = static_cast<unsigned>(monthIndex - startYear * 12 + 1);
+    long days = DaysFromCivil(startYear, startMonth, 1) + (static_cast<long>(day) - 1);
+    // Seconds past the end of a day carry into the following days.
+    const long seconds = hour * 3600L + minute * 60L + second;
+    days += seconds / 86400;
+    const long timeOfDay = seconds % 86400;
+
+    DateTime result;
+    CivilFromDays(days, result.Year, result.Month, result.Day);
+    result.Hour = static_cast<int>(timeOfDay / 3600);
+    result.Minute = static_cast<int>(timeOfDay / 60 % 60);
+    result.Second = static_cast<int>(timeOfDay % 60);
+    return result;
+}
+
+std::string ShutterSpeedText(std::uint16_t code) {
+    if (code <= 331) return "133ms";
+    if (code <= 432) return "067ms";
+    if (code <= 532) return "033ms";
+    if (code <= 622) return "017ms";
+    if (code <= 715) return "010ms";
+    if (code <= 854) return "004ms";
+    if (code <= 954) return "002ms";
+    if (code <= 32767) return "001ms";
+    return CodeText(code);
+}
+
+std::int32_t AlbumNumberOf(std::string_view folderName) {
+    if (folderName.size() != 8 || !StartsWithIgnoringCase(folderName, "PIC0")) {
+        return -1;
+    }
+    return FiveDigitsAt3(folderName);
+}
+
+std::int32_t ShotNumberOf(std::string_view fileName) {
+    if (fileName.size() != 12 || !StartsWithIgnoringCase(fileName, "PSN0") ||
+        !StartsWithIgnoringCase(fileName.substr(8), ".PMP")) {
+        return -1;
+    }
+    return FiveDigitsAt3(fileName);
+}
+
+void AppendWindows1252(std::string& out, std::uint8_t byte) {
+    // 0x80..0x9F; the five bytes Windows-1252 leaves undefined keep their own value.
+    static constexpr std::array<char16_t, 32> High = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    };
+    const char32_t code = byte >= 0x80 && byte <= 0x9F ? High[byte - 0x80] : byte;
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
+PictureHistory ReadPictureHistory(std::span<const std::uint8_t, HeaderSize> header,
+                                  std::string_view fileName, std::string_view folderName) {
+    PictureHistory history;
+    history.RecordedDateTime = DecodeAt(header, RecordedOffset);
+    history.RevisedDateTime = DecodeAt(header, RevisedOffset);
+    history.LensOrientation = LensText(header[LensOffset]);
+    history.Flash = FlashText(header[FlashOffset]);
+    history.ShutterSpeed = ShutterSpeedText(
+        static_cast<std::uint16_t>(header[ShutterOffset] << 8 | header[ShutterOffset + 1]));
+    history.Quality = QualityText(header[QualityOffset]);
+    history.Comment = DecodeComment(header);
+    history.AlbumNumber = AlbumNumberOf(folderName);
+    history.ShotNumber = ShotNumberOf(fileName);
+    return history;
+}
+
+}  // namespace ostrel
