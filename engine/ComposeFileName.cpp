@@ -66,9 +66,8 @@ std::string_view Trim(std::string_view text) {
 
 NameParts ComposeNameParts(const PictureHistory& history, const ConversionOptions& options) {
     NameParts parts;
-    const int f = options.JPGNameFormat >= 0 && options.JPGNameFormat <= 2
-                      ? options.JPGNameFormat
-                      : 2;
+    const int f =
+        options.JPGNameFormat >= 0 && options.JPGNameFormat <= 2 ? options.JPGNameFormat : 2;
     parts.Format = f;
     parts.SerialAlways = SerialNumberAlways(options);
 
@@ -114,8 +113,7 @@ NameParts ComposeNameParts(const PictureHistory& history, const ConversionOption
         Append(detail, f, Shot, Number(history.ShotNumber));
     }
     if (options.ExtractComment != 0) {
-        const std::string comment =
-            TranslateCharacters(history.Comment, TranslateIllegal(options));
+        const std::string comment = TranslateCharacters(history.Comment, TranslateIllegal(options));
         if (!comment.empty()) {
             Append(detail, f, CommentTag, comment);
         }

@@ -75,8 +75,14 @@ inline constexpr std::array<std::string_view, 3> JPGNameFormatEntries = {
 };
 
 // How the engine reads the three modes.
-inline bool SerialNumberAlways(const ConversionOptions& o) { return o.SerialNumberMode == 2; }
-inline bool RevisedAlways(const ConversionOptions& o) { return o.ExtractEditedDifferent == 2; }
-inline bool TranslateIllegal(const ConversionOptions& o) { return o.IllegalCharacters == 1; }
+inline bool SerialNumberAlways(const ConversionOptions& o) {
+    return o.SerialNumberMode == 2;
+}
+inline bool RevisedAlways(const ConversionOptions& o) {
+    return o.ExtractEditedDifferent == 2;
+}
+inline bool TranslateIllegal(const ConversionOptions& o) {
+    return o.IllegalCharacters == 1;
+}
 
 }  // namespace ostrel

@@ -23,8 +23,8 @@ std::int32_t CountIn(FileSystem& fs, const Folder& folder, std::string_view exte
     if (includeSubfolders) {
         for (const Folder& subfolder : fs.Subfolders(folder)) {
             if (!seen.contains(subfolder.Id)) {
-                total = SaturatingAdd(
-                    total, CountIn(fs, subfolder, extension, includeSubfolders, seen));
+                total = SaturatingAdd(total,
+                                      CountIn(fs, subfolder, extension, includeSubfolders, seen));
             }
         }
     }
@@ -43,7 +43,9 @@ std::string UpperTail(std::string_view name) {
     return tail;
 }
 
-bool IsPictureFile(std::string_view name) { return UpperTail(name) == "PMP"; }
+bool IsPictureFile(std::string_view name) {
+    return UpperTail(name) == "PMP";
+}
 
 std::int32_t CountFiles(FileSystem& fileSystem, const std::string& FolderPath,
                         std::string_view Extension, bool IncludeSubfolders,

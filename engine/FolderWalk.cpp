@@ -101,8 +101,7 @@ bool ConvertLevel(ConversionRun& run, const Folder& source, const Folder& output
             }
             complete = ConvertLevel(run, subfolder, target);
         }
-        if (options.DeleteSourceSubfolders == 1 && complete && !subfolder.IsLink &&
-            !run.DryRun) {
+        if (options.DeleteSourceSubfolders == 1 && complete && !subfolder.IsLink && !run.DryRun) {
             DeleteIfEmpty(run, subfolder);
         }
     }

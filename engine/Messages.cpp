@@ -3,16 +3,20 @@
 namespace ostrel::messages {
 namespace {
 
-std::string Plural(std::int32_t n) { return n == 1 ? "" : "s"; }
+std::string Plural(std::int32_t n) {
+    return n == 1 ? "" : "s";
+}
 
 }  // namespace
 
 std::string RunProblem(const std::string& context, const std::string& description) {
-    return context + LineBreak + "due to the following problem: " + description + "." +
-           LineBreak + LineBreak + "Remainder of conversion will proceed normally.";
+    return context + LineBreak + "due to the following problem: " + description + "." + LineBreak +
+           LineBreak + "Remainder of conversion will proceed normally.";
 }
 
-std::string QuotedPath(const std::string& path) { return "\"" + path + "\""; }
+std::string QuotedPath(const std::string& path) {
+    return "\"" + path + "\"";
+}
 
 std::string DeleteSourceFileContext(const std::string& path) {
     return "Unable to delete source file " + QuotedPath(path);
@@ -57,8 +61,8 @@ std::string Summary(std::int32_t counted, std::int32_t converted, std::int32_t s
         std::to_string(first) + " PMP file" + Plural(first) + " successfully converted to JPG.";
     if (serialized > 0) {
         text += std::string(LineBreak) + LineBreak + std::to_string(serialized) + " JPG file" +
-                Plural(serialized) + " saved with incremented serial number" +
-                Plural(serialized) + ".";
+                Plural(serialized) + " saved with incremented serial number" + Plural(serialized) +
+                ".";
     }
     if (failed > 0) {
         text += std::string(LineBreak) + LineBreak + std::to_string(failed) + " PMP file" +

@@ -16,30 +16,42 @@ constexpr std::size_t RevisedOffset = 84;
 constexpr std::size_t ShutterOffset = 102;
 constexpr std::size_t FlashOffset = 118;
 
-std::string CodeText(unsigned code) { return std::to_string(code); }
+std::string CodeText(unsigned code) {
+    return std::to_string(code);
+}
 
 std::string LensText(std::uint8_t code) {
     switch (code) {
-        case 0: return "Forward";
-        case 2: return "Reverse";
-        default: return CodeText(code);
+        case 0:
+            return "Forward";
+        case 2:
+            return "Reverse";
+        default:
+            return CodeText(code);
     }
 }
 
 std::string QualityText(std::uint8_t code) {
     switch (code) {
-        case 8: return "Snapshot";
-        case 23: return "Standard";
-        case 51: return "Fine";
-        default: return CodeText(code);
+        case 8:
+            return "Snapshot";
+        case 23:
+            return "Standard";
+        case 51:
+            return "Fine";
+        default:
+            return CodeText(code);
     }
 }
 
 std::string FlashText(std::uint8_t code) {
     switch (code) {
-        case 0: return "N";
-        case 1: return "Y";
-        default: return CodeText(code);
+        case 0:
+            return "N";
+        case 1:
+            return "Y";
+        default:
+            return CodeText(code);
     }
 }
 
@@ -65,11 +77,17 @@ void CivilFromDays(long days, int& year, int& month, int& day) {
     year = static_cast<int>(static_cast<long>(yoe) + era * 400 + (month <= 2 ? 1 : 0));
 }
 
-long FloorDiv(long a, long b) { return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0); }
+long FloorDiv(long a, long b) {
+    return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
+}
 
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) {
@@ -150,14 +168,22 @@ DateTime DecodeDateTime(std::uint8_t yearCode, std::uint8_t month, std::uint8_t 
 }
 
 std::string ShutterSpeedText(std::uint16_t code) {
-    if (code <= 331) return "133ms";
-    if (code <= 432) return "067ms";
-    if (code <= 532) return "033ms";
-    if (code <= 622) return "017ms";
-    if (code <= 715) return "010ms";
-    if (code <= 854) return "004ms";
-    if (code <= 954) return "002ms";
-    if (code <= 32767) return "001ms";
+    if (code <= 331)
+        return "133ms";
+    if (code <= 432)
+        return "067ms";
+    if (code <= 532)
+        return "033ms";
+    if (code <= 622)
+        return "017ms";
+    if (code <= 715)
+        return "010ms";
+    if (code <= 854)
+        return "004ms";
+    if (code <= 954)
+        return "002ms";
+    if (code <= 32767)
+        return "001ms";
     return CodeText(code);
 }
 

@@ -31,9 +31,12 @@ void ReadHeader(InputFile& in, std::array<std::uint8_t, HeaderSize>& header) {
 bool ShouldDelete(const ConversionOptions& options, std::string_view name) {
     const std::string tail = UpperTail(name);
     switch (options.DeleteSourceFiles) {
-        case 1: return tail == "PMP";
-        case 2: return tail == "PMP" || tail == "PMX" || tail == "PMF";
-        default: return false;
+        case 1:
+            return tail == "PMP";
+        case 2:
+            return tail == "PMP" || tail == "PMX" || tail == "PMF";
+        default:
+            return false;
     }
 }
 
@@ -44,7 +47,8 @@ std::unique_ptr<OutputFile> CreateJpgFile(ConversionRun& run, const NameParts& p
                                           std::string& path, std::int32_t& serial) {
     FileSystem& fs = run.Files;
     const auto hint = run.FirstUntriedSerial.find(family);
-    for (serial = hint == run.FirstUntriedSerial.end() ? 1 : hint->second; serial <= HighestSerialNumber; ++serial) {
+    for (serial = hint == run.FirstUntriedSerial.end() ? 1 : hint->second;
+         serial <= HighestSerialNumber; ++serial) {
         const std::string name = ComposeFileName(parts, serial);
         if (!fs.IsValidName(name)) {
             throw ConversionProblem{messages::InvalidNameDescription(name)};
@@ -59,8 +63,7 @@ std::unique_ptr<OutputFile> CreateJpgFile(ConversionRun& run, const NameParts& p
         }
         if (run.DryRun) {
             if (name.size() > fs.MaxNameLength(outputFolder)) {
-                throw FileSystemError(std::generic_category().message(ENAMETOOLONG),
-                                      ENAMETOOLONG);
+                throw FileSystemError(std::generic_category().message(ENAMETOOLONG), ENAMETOOLONG);
             }
             return nullptr;
         }
@@ -79,9 +82,8 @@ std::unique_ptr<OutputFile> CreateJpgFile(ConversionRun& run, const NameParts& p
 
 void ReportConversionFailure(ConversionRun& run, const File& file, const std::string& why) {
     ++run.Counters.NumberOfFailedFiles;
-    run.User.ShowMessage(
-        messages::RunProblem(messages::ConvertSourceFileContext(file.Path), why),
-        messages::ConvertTitle, MessageKind::Information);
+    run.User.ShowMessage(messages::RunProblem(messages::ConvertSourceFileContext(file.Path), why),
+                         messages::ConvertTitle, MessageKind::Information);
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 
 namespace ostrel {
 
-bool FileSystemError::AlreadyExists() const { return code_ == EEXIST; }
+bool FileSystemError::AlreadyExists() const {
+    return code_ == EEXIST;
+}
 
 void FileSystem::CopyRemainder(InputFile& from, OutputFile& to) {
     std::vector<std::uint8_t> buffer(1 << 20);

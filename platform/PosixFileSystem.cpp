@@ -18,7 +18,9 @@ namespace {
     throw FileSystemError(std::generic_category().message(code), code);
 }
 
-[[noreturn]] void FailWithErrno() { Fail(errno); }
+[[noreturn]] void FailWithErrno() {
+    Fail(errno);
+}
 
 std::string FullPath(const std::string& path) {
     std::error_code error;
@@ -46,7 +48,9 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool OwnerMayWrite(const struct stat& info) { return (info.st_mode & S_IWUSR) != 0; }
+bool OwnerMayWrite(const struct stat& info) {
+    return (info.st_mode & S_IWUSR) != 0;
+}
 
 // Refuses to change an entry that is read-only, or that lies in a read-only
 // folder, by the permission bits alone, so that the answer is the same for
@@ -69,7 +73,7 @@ void RequireWritable(const std::string& path) {
 }
 
 class Directory {
-public:
+  public:
     explicit Directory(const std::string& path) : handle_(::opendir(path.c_str())) {
         if (handle_ == nullptr) {
             FailWithErrno();
@@ -97,7 +101,7 @@ public:
         }
     }
 
-private:
+  private:
     DIR* handle_;
 };
 
@@ -105,24 +109,27 @@ enum class Kind { File, Folder, Other };
 
 Kind KindOf(const dirent& entry, const std::string& path) {
     switch (entry.d_type) {
-        case DT_REG: return Kind::File;
-        case DT_DIR: return Kind::Folder;
+        case DT_REG:
+            return Kind::File;
+        case DT_DIR:
+            return Kind::Folder;
         case DT_LNK:
         case DT_UNKNOWN: {
             struct stat info {};
             if (::stat(path.c_str(), &info) != 0) {
                 return Kind::Other;  // a dangling link
             }
-            return S_ISREG(info.st_mode) ? Kind::File
+            return S_ISREG(info.st_mode)   ? Kind::File
                    : S_ISDIR(info.st_mode) ? Kind::Folder
                                            : Kind::Other;
         }
-        default: return Kind::Other;
+        default:
+            return Kind::Other;
     }
 }
 
 class PosixInputFile final : public InputFile {
-public:
+  public:
     explicit PosixInputFile(const std::string& path)
         : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY)) {
         if (fd_ < 0) {
@@ -155,12 +162,12 @@ public:
 
     int Descriptor() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
 class PosixOutputFile final : public OutputFile {
-public:
+  public:
     explicit PosixOutputFile(std::string path)
         : path_(std::move(path)),
           fd_(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666)) {
@@ -205,13 +212,13 @@ public:
 
     int Descriptor() const { return fd_; }
 
-private:
+  private:
     std::string path_;
     int fd_;
 };
 
 class PosixFileSystem final : public FileSystem {
-public:
+  public:
     bool FolderExists(const std::string& path) override {
         struct stat info {};
         return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -288,8 +295,7 @@ public:
                 if (errno == EINTR) {
                     continue;
                 }
-                if (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                    errno == EOPNOTSUPP) {
+                if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
                     break;
                 }
                 FailWithErrno();
@@ -319,7 +325,7 @@ public:
         return length > 0 ? static_cast<std::size_t>(length) : 255;
     }
 
-private:
+  private:
     static Folder MakeFolder(const std::string& path) {
         struct stat info {};
         if (::stat(path.c_str(), &info) != 0) {
@@ -339,6 +345,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakeSystemFileSystem() { return std::make_unique<PosixFileSystem>(); }
+std::unique_ptr<FileSystem> MakeSystemFileSystem() {
+    return std::make_unique<PosixFileSystem>();
+}
 
 }  // namespace ostrel

@@ -80,11 +80,10 @@ TEST(ReadPictureHistory, CodeTablesAndCodesInDecimal) {
 
 TEST(ReadPictureHistory, ShutterRangesAtEveryBoundary) {
     const std::pair<std::uint16_t, const char*> cases[] = {
-        {0, "133ms"},     {331, "133ms"},   {332, "067ms"},   {432, "067ms"},
-        {433, "033ms"},   {500, "033ms"},   {532, "033ms"},   {533, "017ms"},
-        {622, "017ms"},   {623, "010ms"},   {715, "010ms"},   {716, "004ms"},
-        {854, "004ms"},   {855, "002ms"},   {954, "002ms"},   {955, "001ms"},
-        {32767, "001ms"}, {32768, "32768"}, {65535, "65535"},
+        {0, "133ms"},   {331, "133ms"},   {332, "067ms"},   {432, "067ms"},   {433, "033ms"},
+        {500, "033ms"}, {532, "033ms"},   {533, "017ms"},   {622, "017ms"},   {623, "010ms"},
+        {715, "010ms"}, {716, "004ms"},   {854, "004ms"},   {855, "002ms"},   {954, "002ms"},
+        {955, "001ms"}, {32767, "001ms"}, {32768, "32768"}, {65535, "65535"},
     };
     for (const auto& [code, text] : cases) {
         EXPECT_EQ(ShutterSpeedText(code), text) << code;
@@ -125,7 +124,7 @@ TEST(ReadPictureHistory, YearCodes) {
 }
 
 TEST(ReadPictureHistory, DatesCarryEveryOutOfRangeValue) {
-    EXPECT_EQ(Date(0, 0, 1), "1999-12-01 @00-00-00");  // month 0: December before
+    EXPECT_EQ(Date(0, 0, 1), "1999-12-01 @00-00-00");   // month 0: December before
     EXPECT_EQ(Date(0, 13, 1), "2001-01-01 @00-00-00");  // month 13: January after
     EXPECT_EQ(Date(0, 255, 1), "2021-03-01 @00-00-00");
     EXPECT_EQ(Date(0, 3, 0), "2000-02-29 @00-00-00");  // day 0: last day before
@@ -146,8 +145,8 @@ TEST(ReadPictureHistory, AlbumNumberFromFolderName) {
     EXPECT_EQ(AlbumNumberOf("pic00012"), 12);
     EXPECT_EQ(AlbumNumberOf("PIC00000"), 0);
     EXPECT_EQ(AlbumNumberOf("PIC09999"), 9999);
-    for (const char* name : {"PIC0012", "DCIM", "PIC00012X", "", "PIC10012", "PIC0 012",
-                             "PIC0001.", "PIC001e2", "PIC0-012", "PIC0+012", "PIC0012 "}) {
+    for (const char* name : {"PIC0012", "DCIM", "PIC00012X", "", "PIC10012", "PIC0 012", "PIC0001.",
+                             "PIC001e2", "PIC0-012", "PIC0+012", "PIC0012 "}) {
         EXPECT_EQ(AlbumNumberOf(name), -1) << name;
     }
 }

@@ -45,7 +45,7 @@ namespace {
 
 // Passes writes through until the limit, then fails as a full disk does.
 class LimitedOutput : public OutputFile {
-public:
+  public:
     LimitedOutput(std::unique_ptr<OutputFile> real, std::int64_t limit, int& durableCommits)
         : real_(std::move(real)), left_(limit), durableCommits_(durableCommits) {}
     void Write(std::span<const std::uint8_t> bytes) override {
@@ -66,7 +66,7 @@ public:
         }
     }
 
-private:
+  private:
     std::unique_ptr<OutputFile> real_;
     std::int64_t left_;
     int& durableCommits_;
@@ -76,11 +76,17 @@ private:
 
 FaultyFileSystem::FaultyFileSystem() : real_(MakeSystemFileSystem()) {}
 
-bool FaultyFileSystem::FolderExists(const std::string& path) { return real_->FolderExists(path); }
+bool FaultyFileSystem::FolderExists(const std::string& path) {
+    return real_->FolderExists(path);
+}
 
-Folder FaultyFileSystem::GetFolder(const std::string& path) { return real_->GetFolder(path); }
+Folder FaultyFileSystem::GetFolder(const std::string& path) {
+    return real_->GetFolder(path);
+}
 
-void FaultyFileSystem::CreateFolder(const std::string& path) { real_->CreateFolder(path); }
+void FaultyFileSystem::CreateFolder(const std::string& path) {
+    real_->CreateFolder(path);
+}
 
 bool FaultyFileSystem::FileExists(const std::string& path) {
     ++FileExistsCalls;
@@ -112,8 +118,8 @@ std::unique_ptr<OutputFile> FaultyFileSystem::CreateNewFile(const std::string& p
     if (RacedFiles.erase(path) > 0) {
         std::ofstream(path) << "someone else's";
     }
-    auto file = std::make_unique<LimitedOutput>(real_->CreateNewFile(path), WriteLimit,
-                                                DurableCommits);
+    auto file =
+        std::make_unique<LimitedOutput>(real_->CreateNewFile(path), WriteLimit, DurableCommits);
     Created.push_back(path);
     return file;
 }
@@ -129,7 +135,9 @@ void FaultyFileSystem::DeleteFile(const File& file) {
     real_->DeleteFile(file);
 }
 
-void FaultyFileSystem::DeleteFolder(const Folder& folder) { real_->DeleteFolder(folder); }
+void FaultyFileSystem::DeleteFolder(const Folder& folder) {
+    real_->DeleteFolder(folder);
+}
 
 std::size_t FaultyFileSystem::MaxNameLength(const Folder& folder) {
     return real_->MaxNameLength(folder);

@@ -22,7 +22,7 @@ struct ShownMessage {
 
 // Records every call, in order, and answers message boxes as told.
 class RecordingUser : public UserInteraction {
-public:
+  public:
     Answer ShowMessage(const std::string& prompt, const std::string& title,
                        MessageKind kind) override;
     void SetBusyPointer(bool busy) override;
@@ -44,15 +44,15 @@ public:
 
 // The real file system, with failures switched on where a test asks for them.
 class FaultyFileSystem : public FileSystem {
-public:
+  public:
     FaultyFileSystem();
 
-    std::set<std::string> UnlistableFolders;   // full paths whose listing fails
-    std::set<std::string> UncreatableFiles;    // full paths whose creation fails
-    std::set<std::string> RacedFiles;          // created by "someone else" just before us
-    std::set<std::string> UndeletableFiles;    // full paths whose deletion fails
-    std::int64_t WriteLimit = -1;              // bytes a new file takes before "disk full"
-    std::vector<std::string> Created;          // every file created, in order
+    std::set<std::string> UnlistableFolders;  // full paths whose listing fails
+    std::set<std::string> UncreatableFiles;   // full paths whose creation fails
+    std::set<std::string> RacedFiles;         // created by "someone else" just before us
+    std::set<std::string> UndeletableFiles;   // full paths whose deletion fails
+    std::int64_t WriteLimit = -1;             // bytes a new file takes before "disk full"
+    std::vector<std::string> Created;         // every file created, in order
     std::int64_t FileExistsCalls = 0;
     int DurableCommits = 0;
 
@@ -69,7 +69,7 @@ public:
     void DeleteFolder(const Folder& folder) override;
     std::size_t MaxNameLength(const Folder& folder) override;
 
-private:
+  private:
     std::unique_ptr<FileSystem> real_;
 };
 

@@ -40,11 +40,13 @@ fs::path TempTree::Folder(const std::string& relative) const {
     return path;
 }
 
-fs::path TempTree::Write(const std::string& relative, const std::vector<std::uint8_t>& bytes) const {
+fs::path TempTree::Write(const std::string& relative,
+                         const std::vector<std::uint8_t>& bytes) const {
     fs::path path = root_ / relative;
     fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
@@ -69,8 +71,7 @@ std::vector<std::string> FileNames(const fs::path& folder) {
 }
 
 void MakeReadOnly(const fs::path& path) {
-    fs::permissions(path,
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
 }
 

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 // A fresh folder under the system's temporary folder, removed with everything
 // in it (read-only entries included) when the object goes.
 class TempTree {
-public:
+  public:
     TempTree();
     ~TempTree();
     TempTree(const TempTree&) = delete;
@@ -28,7 +28,7 @@ public:
     fs::path Write(const std::string& relative, const std::vector<std::uint8_t>& bytes) const;
     fs::path Write(const std::string& relative, const std::string& text) const;
 
-private:
+  private:
     fs::path root_;
 };
 
