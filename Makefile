@@ -5,9 +5,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-export QT_QPA_PLATFORM ?= offscreen
-
-.PHONY: all deps build test test-asan run demo bench screenshots install format-check clean
+.PHONY: all deps build test test-asan run demo bench screenshots install clean
 
 all: build
 
@@ -31,8 +29,20 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 test: build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory test-asan
+
+run: build
+	$(BUILD)/frontend/ostrel
+
+# The window's two tabs and the About window, as PNG files in docs/screenshots.
+screenshots: build
+	xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/tools/ostrel-screenshots docs/screenshots
+
+# PREFIX=/usr/local by default; DESTDIR is honoured.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

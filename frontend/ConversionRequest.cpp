@@ -1,0 +1,111 @@
+#include "ConversionRequest.h"
+
+#include "Messages.h"
+
+namespace ostrel {
+namespace {
+
+void Warn(UserInteraction& user, const std::string& text) {
+    user.ShowMessage(text, messages::ConvertTitle, MessageKind::Warning);
+}
+
+// The output folder, when it exists already, is left out of the count just as
+// the walk leaves it out of the run.
+std::set<FolderId> OutputFolderIfAny(FileSystem& files, const std::string& path) {
+    try {
+        if (files.FolderExists(path)) {
+            return {files.GetFolder(path).Id};
+        }
+    } catch (const FileSystemError&) {
+        // Reported when the request comes to the output folder.
+    }
+    return {};
+}
+
+}  // namespace
+
+RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
+                                    ConversionOptions& options, const RequestSettings& settings) {
+    RequestOutcome outcome;
+    const auto show = [](const auto& callback, const std::string& path) {
+        if (callback) {
+            callback(path);
+        }
+    };
+
+    if (!files.FolderExists(options.SourcePath)) {
+        Warn(user, messages::SourceFolderMissing);
+        return outcome;
+    }
+    Folder source;
+    try {
+        source = files.GetFolder(options.SourcePath);
+    } catch (const FileSystemError& error) {
+        Warn(user, messages::FolderProblem(options.SourcePath, error.what()));
+        return outcome;
+    }
+    options.SourcePath = source.Path;
+    show(settings.ShowSourcePath, source.Path);
+
+    user.SetBusyPointer(true);
+    const bool includeSubfolders = options.ProcessSubfolders > 0;
+    try {
+        outcome.FileCount = CountFiles(files, source.Path, "PMP", includeSubfolders,
+                                       OutputFolderIfAny(files, options.OutputPath));
+    } catch (const FileSystemError& error) {
+        user.SetBusyPointer(false);
+        Warn(user, messages::FolderProblem(source.Path, error.what()));
+        return outcome;
+    }
+    user.SetBusyPointer(false);
+    if (outcome.FileCount == 0) {
+        Warn(user, messages::NoPmpFiles);
+        return outcome;
+    }
+
+    if (!files.FolderExists(options.OutputPath)) {
+        Warn(user, messages::OutputFolderMissing);
+        return outcome;
+    }
+    Folder output;
+    try {
+        output = files.GetFolder(options.OutputPath);
+    } catch (const FileSystemError& error) {
+        Warn(user, messages::FolderProblem(options.OutputPath, error.what()));
+        return outcome;
+    }
+    options.OutputPath = output.Path;
+    show(settings.ShowOutputPath, output.Path);
+
+    if (settings.Confirm &&
+        user.ShowMessage(messages::Confirmation(outcome.FileCount), messages::ConvertTitle,
+                         MessageKind::Question) != Answer::Yes) {
+        outcome.Result = RequestOutcome::Status::Declined;
+        return outcome;
+    }
+
+    RunCounters& counters = outcome.Counters;
+    user.SetProgressMinimum(0);
+    user.SetProgressMaximum(outcome.FileCount);
+    user.SetProgressPosition(0);
+    user.SetProgressVisible(true);
+    user.SetBusyPointer(true);
+    {
+        ConversionRun run(files, user, options, counters);
+        run.DryRun = settings.DryRun;
+        run.OnWritten = settings.OnWritten;
+        ConvertFiles(run, source, output);
+    }
+    user.SetBusyPointer(false);
+    user.SetProgressVisible(false);
+
+    user.ShowMessage(
+        messages::Summary(outcome.FileCount, counters.SourceObjectNumber,
+                          counters.NumberOfSerializedFiles, counters.NumberOfFailedFiles,
+                          counters.NumberOfSkippedFolders > 0),
+        messages::ConvertTitle, MessageKind::Information);
+    outcome.Result = RequestOutcome::Status::Ran;
+    return outcome;
+}
+
+}  // namespace ostrel

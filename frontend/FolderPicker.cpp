@@ -1,0 +1,51 @@
+#include "FolderPicker.h"
+
+namespace ostrel {
+namespace {
+
+// OFN_HIDEREADONLY | OFN_NOVALIDATE | OFN_PATHMUSTEXIST
+constexpr std::int32_t PickerFlags = 2308;
+
+OpenDialogSettings SettingsFor(PickerKind kind, const std::string& text) {
+    if (kind == PickerKind::Source) {
+        return {"Select PMP Source Folder", "PMP Files (*.PMP)|*.PMP", PickerFlags, text, "*.PMP"};
+    }
+    return {"Select JPG Output Folder", "All Files (*.*)|*.*", PickerFlags, text, "*.*"};
+}
+
+}  // namespace
+
+std::string DeriveFolder(const std::string& path, char separator) {
+    std::string folder = path.substr(0, path.find_last_of(separator) + 1);
+    if (folder.find(separator) + 1 != folder.size()) {
+        folder.pop_back();
+    }
+    return folder;
+}
+
+bool RunFolderPicker(PickerKind kind, std::string& text, FileDialog& dialog, FileSystem& files,
+                     MessageBox& messages, char separator) {
+    OpenDialogSettings settings = SettingsFor(kind, text);
+    for (;;) {
+        const std::optional<std::string> picked = dialog.ShowOpen(settings);
+        if (!picked) {
+            return false;
+        }
+        if (picked->find(separator) == std::string::npos) {
+            messages.Show("You have selected an invalid folder. Please try again.",
+                          settings.DialogTitle, MessageKind::Information);
+            settings.FileName = *picked;
+            continue;
+        }
+        const std::string folder = DeriveFolder(*picked, separator);
+        if (!files.FolderExists(folder)) {
+            messages.Show("CommonDialog returned invalid path despite cdlOFNPathMustExist",
+                          settings.DialogTitle, MessageKind::Critical);
+            return false;
+        }
+        text = folder;
+        return true;
+    }
+}
+
+}  // namespace ostrel

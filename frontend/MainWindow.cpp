@@ -1,0 +1,309 @@
+#include "MainWindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QIcon>
+
+#include "AboutWindow.h"
+#include "ConversionRequest.h"
+#include "FolderPicker.h"
+#include "ProgramIdentity.h"
+#include "QtServices.h"
+#include "SampleFilename.h"
+#include "Settings.h"
+#include "ui_Main.h"
+
+// The pictures are compiled into this static library; they must be registered
+// before the first use.
+static void InitResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace ostrel {
+namespace {
+
+template <std::size_t N>
+void FillList(QComboBox* list, const std::array<std::string_view, N>& entries) {
+    for (const std::string_view entry : entries) {
+        list->addItem(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
+    }
+}
+
+CheckBox ValueOf(const QCheckBox* box) {
+    return box->isChecked() ? 1 : 0;
+}
+
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+QFont WindowFont() {
+    QFont font;
+    font.setFamilies({"Tahoma", "Liberation Sans", "Arial", "DejaVu Sans"});
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+QIcon ProgramIcon() {
+    InitResources();
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/ostrel-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/icons/ostrel-32.png"), QSize(32, 32));
+    return icon;
+}
+
+QPixmap CompanyLogo() {
+    InitResources();
+    return QPixmap(QStringLiteral(":/icons/calvenor.png"));
+}
+
+MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::Main>()), services_(std::move(services)) {
+    ui_->setupUi(this);
+    setFont(WindowFont());
+    QFont classic = WindowFont();
+    classic.setFamilies({"MS Sans Serif", "Tahoma", "Liberation Sans", "Arial", "DejaVu Sans"});
+    for (QWidget* w : {static_cast<QWidget*>(ui_->BrowseSourceButton),
+                       static_cast<QWidget*>(ui_->BrowseOutputButton), ui_->SerialNumberGroup,
+                       ui_->RevisedGroup, ui_->IllegalCharactersGroup}) {
+        w->setFont(classic);
+    }
+    setWindowIcon(ProgramIcon());
+    setFixedSize(size());
+
+    FillList(ui_->ProcessSubfolders, ProcessSubfoldersEntries);
+    FillList(ui_->DeleteSourceFiles, DeleteSourceFilesEntries);
+    FillList(ui_->DeleteSourceSubfolders, DeleteSourceSubfoldersEntries);
+    FillList(ui_->JPGNameFormat, JPGNameFormatEntries);
+    for (QComboBox* list : {ui_->ProcessSubfolders, ui_->DeleteSourceFiles,
+                            ui_->DeleteSourceSubfolders, ui_->JPGNameFormat}) {
+        list->setCurrentIndex(-1);
+    }
+
+    connect(ui_->OKButton, &QPushButton::clicked, this, &MainWindow::Convert);
+    connect(ui_->CancelButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui_->JPGNameFormat, &QComboBox::currentIndexChanged, this,
+            &MainWindow::UpdateSampleFilename);
+    for (QCheckBox* box : {ui_->AddSerialNumber, ui_->ExtractEdited, ui_->ExtractComment}) {
+        connect(box, &QCheckBox::toggled, this, &MainWindow::ApplyEnablingRules);
+    }
+    const auto mode = [this](QRadioButton* button, Mode& variable, Mode value) {
+        connect(button, &QRadioButton::toggled, this, [&variable, value](bool on) {
+            if (on) {
+                variable = value;
+            }
+        });
+    };
+    mode(ui_->Option1, SerialNumberMode, 1);
+    mode(ui_->Option2, SerialNumberMode, 2);
+    mode(ui_->Option3, ExtractEditedDifferent, 1);
+    mode(ui_->Option4, ExtractEditedDifferent, 2);
+    mode(ui_->Option5, IllegalCharacters, 1);
+    mode(ui_->Option6, IllegalCharacters, 2);
+    connect(ui_->BrowseSourceButton, &QPushButton::clicked, this, [this] { BrowseFolder(true); });
+    connect(ui_->BrowseOutputButton, &QPushButton::clicked, this, [this] { BrowseFolder(false); });
+    connect(ui_->AboutButton, &QPushButton::clicked, this, &MainWindow::ShowAbout);
+
+    // Load.
+    appName_ = FormAppName(identity::Title, identity::Major, identity::Minor);
+    LoadSettings();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::LoadSettings() {
+    const ConversionOptions o = LoadOptions(services_.Settings, appName_);
+    ui_->SourcePath->setText(ToQt(o.SourcePath));
+    ui_->OutputPath->setText(ToQt(o.OutputPath));
+    ui_->ProcessSubfolders->setCurrentIndex(o.ProcessSubfolders);
+    ui_->DeleteSourceFiles->setCurrentIndex(o.DeleteSourceFiles);
+    ui_->DeleteSourceSubfolders->setCurrentIndex(o.DeleteSourceSubfolders);
+    ui_->JPGNameFormat->setCurrentIndex(o.JPGNameFormat);
+    UpdateSampleFilename();
+    ui_->ExtractRecorded->setChecked(o.ExtractRecorded != 0);
+    ui_->AddSerialNumber->setChecked(o.AddSerialNumber != 0);
+    SerialNumberMode = o.SerialNumberMode;
+    (SerialNumberMode == 1 ? ui_->Option1 : ui_->Option2)->setChecked(true);
+    ui_->ExtractAlbumNumber->setChecked(o.ExtractAlbumNumber != 0);
+    ui_->ExtractShotNumber->setChecked(o.ExtractShotNumber != 0);
+    ui_->ExtractLensOrientation->setChecked(o.ExtractLensOrientation != 0);
+    ui_->ExtractFlash->setChecked(o.ExtractFlash != 0);
+    ui_->ExtractShutter->setChecked(o.ExtractShutter != 0);
+    ui_->ExtractQuality->setChecked(o.ExtractQuality != 0);
+    ui_->ExtractEdited->setChecked(o.ExtractEdited != 0);
+    ExtractEditedDifferent = o.ExtractEditedDifferent;
+    (ExtractEditedDifferent == 1 ? ui_->Option3 : ui_->Option4)->setChecked(true);
+    ui_->ExtractComment->setChecked(o.ExtractComment != 0);
+    IllegalCharacters = o.IllegalCharacters;
+    (IllegalCharacters == 1 ? ui_->Option5 : ui_->Option6)->setChecked(true);
+    ui_->AddDeviceName->setChecked(o.AddDeviceName != 0);
+    ui_->DeviceName->setText(ToQt(o.DeviceName));
+    ApplyEnablingRules();
+}
+
+ConversionOptions MainWindow::FillOptions() const {
+    ConversionOptions o;
+    o.SourcePath = FromQt(ui_->SourcePath->text());
+    o.OutputPath = FromQt(ui_->OutputPath->text());
+    o.ProcessSubfolders = static_cast<ListIndex>(ui_->ProcessSubfolders->currentIndex());
+    o.DeleteSourceFiles = static_cast<ListIndex>(ui_->DeleteSourceFiles->currentIndex());
+    o.DeleteSourceSubfolders = static_cast<ListIndex>(ui_->DeleteSourceSubfolders->currentIndex());
+    o.JPGNameFormat = static_cast<ListIndex>(ui_->JPGNameFormat->currentIndex());
+    o.ExtractRecorded = ValueOf(ui_->ExtractRecorded);
+    o.AddSerialNumber = ValueOf(ui_->AddSerialNumber);
+    o.SerialNumberMode = SerialNumberMode;
+    o.ExtractAlbumNumber = ValueOf(ui_->ExtractAlbumNumber);
+    o.ExtractShotNumber = ValueOf(ui_->ExtractShotNumber);
+    o.ExtractLensOrientation = ValueOf(ui_->ExtractLensOrientation);
+    o.ExtractFlash = ValueOf(ui_->ExtractFlash);
+    o.ExtractShutter = ValueOf(ui_->ExtractShutter);
+    o.ExtractQuality = ValueOf(ui_->ExtractQuality);
+    o.ExtractEdited = ValueOf(ui_->ExtractEdited);
+    o.ExtractEditedDifferent = ExtractEditedDifferent;
+    o.ExtractComment = ValueOf(ui_->ExtractComment);
+    o.IllegalCharacters = IllegalCharacters;
+    o.AddDeviceName = ValueOf(ui_->AddDeviceName);
+    o.DeviceName = FromQt(ui_->DeviceName->text());
+    return o;
+}
+
+void MainWindow::SaveSettings() {
+    SaveOptions(services_.Settings, appName_, FillOptions());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        event->ignore();  // a run is under way
+        return;
+    }
+    if (!unloaded_) {
+        unloaded_ = true;
+        SaveSettings();
+    }
+    event->accept();
+}
+
+void MainWindow::Convert() {
+    ConversionOptions options = FillOptions();
+    RequestSettings settings;
+    settings.ShowSourcePath = [this](const std::string& path) {
+        ui_->SourcePath->setText(ToQt(path));
+    };
+    settings.ShowOutputPath = [this](const std::string& path) {
+        ui_->OutputPath->setText(ToQt(path));
+    };
+    RunConversionRequest(services_.Files, *this, options, settings);
+}
+
+void MainWindow::UpdateSampleFilename() {
+    const auto sample = SampleFilename(static_cast<ListIndex>(ui_->JPGNameFormat->currentIndex()),
+                                       services_.Clock());
+    if (sample) {
+        ui_->SampleFilename->setText(ToQt(*sample).replace("\r\n", "\n"));
+    }
+}
+
+void MainWindow::ApplyEnablingRules() {
+    const std::pair<QCheckBox*, std::pair<QRadioButton*, QRadioButton*>> rules[] = {
+        {ui_->AddSerialNumber, {ui_->Option1, ui_->Option2}},
+        {ui_->ExtractEdited, {ui_->Option3, ui_->Option4}},
+        {ui_->ExtractComment, {ui_->Option5, ui_->Option6}},
+    };
+    for (const auto& [box, buttons] : rules) {
+        buttons.first->setEnabled(box->isChecked());
+        buttons.second->setEnabled(box->isChecked());
+    }
+}
+
+void MainWindow::BrowseFolder(bool source) {
+    QLineEdit* box = source ? ui_->SourcePath : ui_->OutputPath;
+    std::string text = FromQt(box->text());
+    if (RunFolderPicker(source ? PickerKind::Source : PickerKind::Output, text, services_.Dialog,
+                        services_.Files, services_.Messages, QDir::separator().toLatin1())) {
+        box->setText(ToQt(text));
+    }
+}
+
+void MainWindow::ShowAbout() {
+    AboutWindow about(services_.DesktopShell, services_.Messages, this);
+    about.exec();
+}
+
+Answer MainWindow::ShowMessage(const std::string& prompt, const std::string& title,
+                               MessageKind kind) {
+    return services_.Messages.Show(prompt, title, kind);
+}
+
+void MainWindow::SetBusyPointer(bool busy) {
+    if (busy && !busy_) {
+        busy_ = true;
+        setCursor(Qt::WaitCursor);
+        QCoreApplication::instance()->installEventFilter(this);
+        sinceRepaint_.start();
+    } else if (!busy && busy_) {
+        Repaint();  // swallow whatever input came in meanwhile
+        QCoreApplication::instance()->removeEventFilter(this);
+        unsetCursor();
+        busy_ = false;
+    }
+}
+
+void MainWindow::SetProgressMinimum(std::int32_t value) {
+    ui_->ProgressBar->setMinimum(value);
+}
+
+void MainWindow::SetProgressMaximum(std::int32_t value) {
+    ui_->ProgressBar->setMaximum(value);
+}
+
+void MainWindow::SetProgressPosition(std::int32_t value) {
+    // Files added after the count would carry the bar past its end.
+    if (value > ui_->ProgressBar->maximum()) {
+        ui_->ProgressBar->setMaximum(value);
+    }
+    ui_->ProgressBar->setValue(value);
+    if (busy_ && sinceRepaint_.elapsed() >= 40) {
+        Repaint();
+    }
+}
+
+void MainWindow::SetProgressVisible(bool visible) {
+    ui_->ProgressBar->setVisible(visible);
+    if (busy_) {
+        Repaint();
+    }
+}
+
+void MainWindow::Repaint() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    sinceRepaint_.restart();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (busy_ && watched->isWidgetType() && IsUserInput(event->type()) &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace ostrel

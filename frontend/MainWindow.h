@@ -1,0 +1,88 @@
+#pragma once
+// Main: the program's one main window. It holds every option, runs the
+// conversion request on OK, and is the user interaction service of a run (its
+// busy pointer and progress bar; message boxes through the injected service).
+
+#include <QElapsedTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "ConversionOptions.h"
+#include "FileDialog.h"
+#include "FileSystem.h"
+#include "MessageBox.h"
+#include "PictureHistory.h"
+#include "SettingsStore.h"
+#include "Shell.h"
+#include "UserInteraction.h"
+
+namespace Ui {
+class Main;
+}
+
+namespace ostrel {
+
+// What the window works with; all of it outlives the window.
+struct MainWindowServices {
+    FileSystem& Files;
+    MessageBox& Messages;
+    SettingsStore& Settings;
+    FileDialog& Dialog;
+    Shell& DesktopShell;
+    std::function<DateTime()> Clock;  // the local date and time
+};
+
+class MainWindow : public QWidget, public UserInteraction {
+    Q_OBJECT
+
+  public:
+    // Loads: forms AppName and calls LoadSettings.
+    explicit MainWindow(MainWindowServices services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    const std::string& AppName() const { return appName_; }
+    void LoadSettings();
+    void SaveSettings();
+    // The options as the controls and the three mode variables hold them.
+    ConversionOptions FillOptions() const;
+
+    // UserInteraction
+    Answer ShowMessage(const std::string& prompt, const std::string& title,
+                       MessageKind kind) override;
+    void SetBusyPointer(bool busy) override;
+    void SetProgressMinimum(std::int32_t value) override;
+    void SetProgressMaximum(std::int32_t value) override;
+    void SetProgressPosition(std::int32_t value) override;
+    void SetProgressVisible(bool visible) override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Convert();
+    void UpdateSampleFilename();
+    void ApplyEnablingRules();
+    void BrowseFolder(bool source);
+    void ShowAbout();
+    // Lets the window paint while a run works, without taking any input.
+    void Repaint();
+
+    std::unique_ptr<Ui::Main> ui_;
+    MainWindowServices services_;
+    std::string appName_;
+    Mode SerialNumberMode = 1;
+    Mode ExtractEditedDifferent = 1;
+    Mode IllegalCharacters = 1;
+    bool busy_ = false;
+    bool unloaded_ = false;
+    QElapsedTimer sinceRepaint_;
+};
+
+// Tahoma 8.25 pt where the system has it, else the closest sans-serif.
+QFont WindowFont();
+QIcon ProgramIcon();
+QPixmap CompanyLogo();
+
+}  // namespace ostrel

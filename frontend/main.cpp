@@ -1,0 +1,44 @@
+// Ostrel: creates the platform services and shows the main window.
+
+#include <QApplication>
+#include <QDateTime>
+#include <QScreen>
+#include <csignal>
+
+#include "MainWindow.h"
+#include "QtServices.h"
+
+namespace {
+
+ostrel::DateTime LocalNow() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return {now.date().year(), now.date().month(),  now.date().day(),
+            now.time().hour(), now.time().minute(), now.time().second()};
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+#ifdef SIGXFSZ
+    // A file-size limit then fails the one write, reported like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ostrel"));
+    QApplication::setDesktopFileName(QStringLiteral("org.calvenor.Ostrel"));
+
+    const std::unique_ptr<ostrel::FileSystem> files = ostrel::MakeSystemFileSystem();
+    ostrel::QtMessageBox messages;
+    ostrel::QtSettingsStore settings;
+    ostrel::QtFileDialog dialog;
+    ostrel::QtShell shell;
+
+    ostrel::MainWindow window({*files, messages, settings, dialog, shell, LocalNow});
+    messages.SetParent(&window);
+    dialog.SetParent(&window);
+    if (const QScreen* screen = window.screen()) {
+        window.move(screen->availableGeometry().center() - window.rect().center());
+    }
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,18 @@
+#pragma once
+// The modal message box: a prompt, a title, one of four kinds, and the answer.
+
+#include <string>
+
+#include "UserInteraction.h"
+
+namespace ostrel {
+
+class MessageBox {
+  public:
+    virtual ~MessageBox() = default;
+    // Lines of `prompt` are separated by "\r\n". Returns when the box is closed;
+    // closing it without Yes counts as No after a question.
+    virtual Answer Show(const std::string& prompt, const std::string& title, MessageKind kind) = 0;
+};
+
+}  // namespace ostrel

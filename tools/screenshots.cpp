@@ -1,0 +1,68 @@
+// Renders the main window's two tabs and the About window to PNG files, so
+// that anyone can see what the program looks like: ostrel-screenshots FOLDER.
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "AboutWindow.h"
+#include "MainWindow.h"
+#include "QtServices.h"
+
+namespace {
+
+// A picker, message box and shell that are never used here.
+class Unused final : public ostrel::FileDialog, public ostrel::MessageBox, public ostrel::Shell {
+  public:
+    std::optional<std::string> ShowOpen(const ostrel::OpenDialogSettings&) override {
+        return std::nullopt;
+    }
+    ostrel::Answer Show(const std::string&, const std::string&, ostrel::MessageKind) override {
+        return ostrel::Answer::No;
+    }
+    std::int32_t Execute(const std::string&, const std::string&, const std::string&,
+                         const std::string&, std::int32_t) override {
+        return 0;
+    }
+};
+
+bool Save(QWidget& widget, const QString& path) {
+    QApplication::processEvents();
+    if (!widget.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(folder);
+
+    QTemporaryDir settingsFolder;  // first-run settings, whatever the user has stored
+    ostrel::QtSettingsStore settings(settingsFolder.path());
+    const auto files = ostrel::MakeSystemFileSystem();
+    Unused unused;
+    ostrel::MainWindow window({*files, unused, settings, unused, unused,
+                               [] { return ostrel::DateTime{1999, 7, 4, 14, 5, 9}; }});
+    window.findChild<QLineEdit*>("SourcePath")->setText("/media/camera/PICTURES");
+    window.findChild<QLineEdit*>("OutputPath")->setText("/home/me/Pictures/Camera");
+    window.show();
+
+    auto* tabs = window.findChild<QTabWidget*>("TabStrip1");
+    bool ok = Save(window, folder + "/main.png");
+    tabs->setCurrentIndex(1);
+    ok = Save(window, folder + "/advanced.png") && ok;
+
+    ostrel::AboutWindow about(unused, unused, &window);
+    about.show();
+    ok = Save(about, folder + "/about.png") && ok;
+    return ok ? 0 : 1;
+}
