@@ -76,4 +76,16 @@ std::string FolderProblem(const std::string& path, const std::string& descriptio
            " due to the following problem: " + description + ".";
 }
 
+std::string PlainLines(const std::string& text) {
+    std::string plain;
+    plain.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        plain.push_back(text[i]);
+    }
+    return plain;
+}
+
 }  // namespace ostrel::messages

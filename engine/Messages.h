@@ -42,4 +42,7 @@ std::string Summary(std::int32_t counted, std::int32_t converted, std::int32_t s
                     std::int32_t failed, bool incomplete);
 std::string FolderProblem(const std::string& path, const std::string& description);
 
+// The text with each "\r\n" turned into "\n", for a terminal.
+std::string PlainLines(const std::string& text);
+
 }  // namespace ostrel::messages

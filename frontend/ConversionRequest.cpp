@@ -99,11 +99,13 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     user.SetBusyPointer(false);
     user.SetProgressVisible(false);
 
-    user.ShowMessage(
-        messages::Summary(outcome.FileCount, counters.SourceObjectNumber,
-                          counters.NumberOfSerializedFiles, counters.NumberOfFailedFiles,
-                          counters.NumberOfSkippedFolders > 0),
-        messages::ConvertTitle, MessageKind::Information);
+    if (settings.Summarise) {
+        user.ShowMessage(
+            messages::Summary(outcome.FileCount, counters.SourceObjectNumber,
+                              counters.NumberOfSerializedFiles, counters.NumberOfFailedFiles,
+                              counters.NumberOfSkippedFolders > 0),
+            messages::ConvertTitle, MessageKind::Information);
+    }
     outcome.Result = RequestOutcome::Status::Ran;
     return outcome;
 }

@@ -15,6 +15,8 @@ namespace ostrel {
 struct RequestSettings {
     // The window asks before converting; the command line does not.
     bool Confirm = true;
+    // The window shows the summary in a message box; the command line prints it.
+    bool Summarise = true;
     bool DryRun = false;
     std::function<void(const std::string&)> OnWritten;
     // Receive each folder's full path as soon as it is found to exist.

@@ -4,14 +4,6 @@
 
 namespace ostrel {
 
-QString ToQt(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-std::string FromQt(const QString& text) {
-    return text.toStdString();
-}
-
 Answer QtMessageBox::Show(const std::string& prompt, const std::string& title, MessageKind kind) {
     QMessageBox box(parent_);
     box.setWindowTitle(ToQt(title));

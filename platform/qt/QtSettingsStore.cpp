@@ -1,7 +1,7 @@
 #include <QSettings>
 #include <memory>
 
-#include "QtServices.h"
+#include "QtSettingsStore.h"
 
 namespace ostrel {
 namespace {
@@ -21,6 +21,14 @@ QString KeyOf(const std::string& section, const std::string& key) {
 }
 
 }  // namespace
+
+QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string FromQt(const QString& text) {
+    return text.toStdString();
+}
 
 std::string QtSettingsStore::Read(const std::string& application, const std::string& section,
                                   const std::string& key, const std::string& fallback) {

@@ -1,0 +1,33 @@
+#pragma once
+// The arguments of ostrel-convert.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ConversionOptions.h"
+#include "SettingsStore.h"
+
+namespace ostrel::cli {
+
+struct CommandLine {
+    ConversionOptions Options;
+    bool DryRun = false;
+    bool Print = false;
+    bool Quiet = false;
+};
+
+// What parsing ended in: a command line to run, or an exit status with the text
+// to print (help and version on standard output, errors on standard error).
+struct Parsed {
+    std::optional<CommandLine> Command;
+    int ExitStatus = 0;
+    std::string Output;
+    std::string Error;
+};
+
+// Options start from the first-run defaults, or, with --from-settings, from
+// what the window stored in `store`; options given on the line override both.
+Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore& store);
+
+}  // namespace ostrel::cli

@@ -1,0 +1,63 @@
+// ostrel-convert: converts PMP files from a terminal or a script, with the
+// engine, folder checks and texts of the window, and asks nothing.
+//
+// Exit status: 0 when every PMP file was converted; 1 when some could not be
+// converted, a folder could not be read, or a deletion failed; 2 for a refused
+// request (a missing folder, no PMP file) or bad usage.
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "CommandLine.h"
+#include "ConsoleUser.h"
+#include "ConversionRequest.h"
+#include "Messages.h"
+#include "QtSettingsStore.h"
+
+int main(int argc, char* argv[]) {
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write instead
+#endif
+    ostrel::QtSettingsStore store;
+    const ostrel::cli::Parsed parsed =
+        ostrel::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), store);
+    std::fputs(parsed.Output.c_str(), stdout);
+    std::fputs(parsed.Error.c_str(), stderr);
+    if (!parsed.Command) {
+        return parsed.ExitStatus;
+    }
+    const ostrel::cli::CommandLine& command = *parsed.Command;
+
+    const auto files = ostrel::MakeSystemFileSystem();
+    ostrel::cli::ConsoleUser user(stderr, !command.Quiet && ::isatty(STDERR_FILENO) != 0);
+    ostrel::ConversionOptions options = command.Options;
+    ostrel::RequestSettings settings;
+    settings.Confirm = false;
+    settings.Summarise = false;
+    settings.DryRun = command.DryRun;
+    if (command.Print) {
+        settings.OnWritten = [](const std::string& path) {
+            std::fprintf(stdout, "%s\n", path.c_str());
+        };
+    }
+    const ostrel::RequestOutcome outcome =
+        ostrel::RunConversionRequest(*files, user, options, settings);
+    if (outcome.Result != ostrel::RequestOutcome::Status::Ran) {
+        return 2;
+    }
+
+    const ostrel::RunCounters& counters = outcome.Counters;
+    const std::string summary = ostrel::messages::PlainLines(ostrel::messages::Summary(
+        outcome.FileCount, counters.SourceObjectNumber, counters.NumberOfSerializedFiles,
+        counters.NumberOfFailedFiles, counters.NumberOfSkippedFolders > 0));
+    std::fprintf(stdout, "%s\n", summary.c_str());
+    if (command.DryRun) {
+        std::fprintf(stderr, "Dry run: nothing on disk was changed.\n");
+    }
+    const bool complete = counters.NumberOfFailedFiles == 0 &&
+                          counters.NumberOfFailedDeletions == 0 &&
+                          counters.NumberOfSkippedFolders == 0;
+    return complete ? 0 : 1;
+}

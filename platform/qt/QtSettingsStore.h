@@ -1,0 +1,32 @@
+#pragma once
+// The settings store on QSettings; it needs Qt Core only, so that the command
+// line can read what the window stored.
+
+#include <QString>
+#include <optional>
+#include <string>
+
+#include "SettingsStore.h"
+
+namespace ostrel {
+
+QString ToQt(const std::string& text);
+std::string FromQt(const QString& text);
+
+// QSettings in the user's native store (the registry on Windows, an INI file
+// under the XDG configuration folder elsewhere), one store per application
+// name. With `folder`, an INI file "<application>.conf" in that folder instead.
+class QtSettingsStore final : public SettingsStore {
+  public:
+    explicit QtSettingsStore(std::optional<QString> folder = std::nullopt)
+        : folder_(std::move(folder)) {}
+    std::string Read(const std::string& application, const std::string& section,
+                     const std::string& key, const std::string& fallback) override;
+    void Write(const std::string& application, const std::string& section, const std::string& key,
+               const std::string& value) override;
+
+  private:
+    std::optional<QString> folder_;
+};
+
+}  // namespace ostrel
