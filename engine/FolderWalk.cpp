@@ -57,8 +57,9 @@ void DeleteIfEmpty(ConversionRun& run, const Folder& subfolder) {
 }
 
 // One level of the walk. Returns false when the folder could not be read; its
-// subtree is then left as it is.
-bool ConvertLevel(ConversionRun& run, const Folder& source, const Folder& output) {
+// subtree is then left as it is. Below a link (`viaLink`) the folders may lie
+// outside the source tree, so none of them is deleted there.
+bool ConvertLevel(ConversionRun& run, const Folder& source, const Folder& output, bool viaLink) {
     FileSystem& fs = run.Files;
     const ConversionOptions& options = run.Options;
     run.Entered.insert(source.Id);
@@ -99,9 +100,10 @@ bool ConvertLevel(ConversionRun& run, const Folder& source, const Folder& output
                 ReportSkippedFolder(run, messages::CreateOutputFolderContext(path), error.what());
                 continue;
             }
-            complete = ConvertLevel(run, subfolder, target);
+            complete = ConvertLevel(run, subfolder, target, viaLink || subfolder.IsLink);
         }
-        if (options.DeleteSourceSubfolders == 1 && complete && !subfolder.IsLink && !run.DryRun) {
+        if (options.DeleteSourceSubfolders == 1 && complete && !viaLink && !subfolder.IsLink &&
+            !run.DryRun) {
             DeleteIfEmpty(run, subfolder);
         }
     }
@@ -111,7 +113,7 @@ bool ConvertLevel(ConversionRun& run, const Folder& source, const Folder& output
 }  // namespace
 
 void ConvertFiles(ConversionRun& run, const Folder& SourceFolder, const Folder& OutputFolder) {
-    ConvertLevel(run, SourceFolder, OutputFolder);
+    ConvertLevel(run, SourceFolder, OutputFolder, false);
 }
 
 }  // namespace ostrel
