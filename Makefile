@@ -5,7 +5,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build test test-asan run demo bench screenshots install clean
+.PHONY: all deps build test test-asan run samples demo bench screenshots install clean
 
 all: build
 
@@ -38,6 +38,21 @@ run: build
 # The window's two tabs and the About window, as PNG files in docs/screenshots.
 screenshots: build
 	xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/tools/ostrel-screenshots docs/screenshots
+
+# Draws the sample PMP files again.
+samples: build
+	$(BUILD)/tools/ostrel-make-samples samples samples
+
+# Converts the sample files into a fresh temporary folder and lists the names.
+demo: build
+	@out=$$(mktemp -d) && \
+	$(BUILD)/cli/ostrel-convert --subfolders matching --quiet samples "$$out" && \
+	echo "Converted into $$out:" && (cd "$$out" && find . -type f | sort)
+
+# Not part of `make test`: generates its own trees (about 2.5 GB) and prints a table.
+bench: build
+	@scripts/install-deps bench
+	bench/run.sh $(BUILD)
 
 # PREFIX=/usr/local by default; DESTDIR is honoured.
 PREFIX ?= /usr/local

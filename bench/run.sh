@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Measures ostrel-convert side by side with the floor (cp -r of the same tree)
+# and with extracting the pictures by a shell loop; prints a Markdown table,
+# each figure the median of RUNS runs. Usage: bench/run.sh BUILD_FOLDER
+set -euo pipefail
+
+build=${1:-build}
+runs=${RUNS:-3}
+convert="$build/cli/ostrel-convert"
+make_samples="$build/tools/ostrel-make-samples"
+count="$build/bench/ostrel-bench-count"
+work=$(mktemp -d "${TMPDIR:-/tmp}/ostrel-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=offscreen
+
+# The median of the numbers on standard input.
+median() { sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+
+# Seconds that a command takes, as the median of $runs runs; $reset runs before each.
+timed() {
+    for _ in $(seq "$runs"); do
+        eval "$reset"
+        sync
+        local start end
+        start=$(date +%s.%N)
+        "$@" >/dev/null
+        end=$(date +%s.%N)
+        echo "$end - $start" | bc -l
+    done | median
+}
+
+ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
+
+# What a user without Ostrel would script: cut each file's header off with
+# tail, one process a file.
+shell_loop() {
+    local src=$1 out=$2 dir f name
+    for dir in "$src"/*/; do
+        dir=${dir%/}
+        mkdir -p "$out/${dir##*/}"
+        for f in "$dir"/*.PMP; do
+            name=${f##*/}
+            tail -c +125 "$f" >"$out/${dir##*/}/${name%.PMP}.jpg"
+        done
+    done
+}
+
+echo "Generating trees in $work ..." >&2
+"$make_samples" tree "$work/src" 100 100 65536 2>/dev/null
+"$make_samples" tree "$work/shared" 100 100 4096 shared 2>/dev/null
+"$make_samples" tree "$work/distinct" 100 100 4096 2>/dev/null
+"$make_samples" big "$work/big/PSN00001.PMP" $((1 << 30)) 2>/dev/null
+mkdir -p "$work/count"
+for d in $(seq 1 1000); do
+    mkdir -p "$work/count/d$d"
+    (cd "$work/count/d$d" && touch $(seq -f 'PSN%05g.PMP' 1 100))
+done
+
+reset='rm -rf "$work/out"; mkdir -p "$work/out"'
+t_ostrel=$(timed "$convert" --quiet --subfolders matching "$work/src" "$work/out")
+reset='rm -rf "$work/out"'
+t_cp=$(timed cp -r "$work/src" "$work/out")
+reset='rm -rf "$work/out"; mkdir -p "$work/out"'
+t_loop=$(runs=1 timed shell_loop "$work/src" "$work/out")  # slow: once is enough
+
+all_off="--omit recorded,album,shot,lens,flash,shutter,quality,revised,comment,device"
+t_shared=$(timed "$convert" --quiet --subfolders top $all_off "$work/shared" "$work/out")
+t_distinct=$(timed "$convert" --quiet --subfolders top "$work/distinct" "$work/out")
+
+big=$( { /usr/bin/time -f '%e %M' "$convert" --quiet "$work/big" "$work/out" >/dev/null; } 2>&1 | tail -1)
+big_seconds=${big% *}
+big_mib=$(( ${big#* } / 1024 ))
+
+read -r t_count n_count < <("$count" "$work/count" "$runs")
+
+cat <<TABLE
+| Measure | Seconds | Ratio |
+|---|---|---|
+| 10,000 PMP files of 64 KiB in 100 folders: ostrel-convert | $t_ostrel | $(ratio "$t_ostrel" "$t_cp") × cp -r |
+| the same tree: cp -r (the floor) | $t_cp | 1.00 |
+| the same tree: a shell loop cutting off each header | $t_loop | $(ratio "$t_loop" "$t_cp") × cp -r |
+| 10,000 pictures sharing one name (4 KiB) | $t_shared | $(ratio "$t_shared" "$t_distinct") × distinct |
+| 10,000 pictures with distinct names (4 KiB) | $t_distinct | 1.00 |
+| one 1 GiB PMP file (peak memory ${big_mib} MiB) | $big_seconds | |
+| counting a tree of $n_count PMP files in 1,000 folders | $t_count | |
+TABLE
