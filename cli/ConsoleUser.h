@@ -11,7 +11,7 @@
 namespace ostrel::cli {
 
 class ConsoleUser final : public UserInteraction {
-  public:
+public:
     ConsoleUser(std::FILE* errors, bool showProgress) : errors_(errors), progress_(showProgress) {}
 
     Answer ShowMessage(const std::string& prompt, const std::string& title,
@@ -24,7 +24,7 @@ class ConsoleUser final : public UserInteraction {
 
     int Messages() const { return messages_; }
 
-  private:
+private:
     void Draw(bool force);
     void Clear();
 

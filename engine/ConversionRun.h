@@ -27,7 +27,7 @@ struct RunCounters {
 };
 
 class ConversionRun {
-  public:
+public:
     ConversionRun(FileSystem& fileSystem, UserInteraction& user, const ConversionOptions& options,
                   RunCounters& counters)
         : Files(fileSystem), User(user), Options(options), Counters(counters) {}

@@ -17,14 +17,14 @@ namespace ostrel {
 class AboutWindow : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     AboutWindow(Shell& shell, MessageBox& messages, QWidget* owner);
     ~AboutWindow() override;
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     std::unique_ptr<Ui::frmAbout> ui_;
     Shell& shell_;
     MessageBox& messages_;

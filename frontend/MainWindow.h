@@ -36,7 +36,7 @@ struct MainWindowServices {
 class MainWindow : public QWidget, public UserInteraction {
     Q_OBJECT
 
-  public:
+public:
     // Loads: forms AppName and calls LoadSettings.
     explicit MainWindow(MainWindowServices services, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -56,11 +56,11 @@ class MainWindow : public QWidget, public UserInteraction {
     void SetProgressPosition(std::int32_t value) override;
     void SetProgressVisible(bool visible) override;
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     void Convert();
     void UpdateSampleFilename();
     void ApplyEnablingRules();

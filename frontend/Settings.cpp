@@ -21,7 +21,7 @@ std::optional<long> Decimal(const std::string& text, long low, long high) {
 }
 
 class Reader {
-  public:
+public:
     Reader(SettingsStore& store, const std::string& app) : store_(store), app_(app) {}
 
     std::string Text(const char* section, const char* key, const std::string& fallback) {
@@ -46,7 +46,7 @@ class Reader {
         return !value || *value == 1 ? Mode{1} : Mode{2};
     }
 
-  private:
+private:
     SettingsStore& store_;
     const std::string& app_;
 };

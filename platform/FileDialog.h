@@ -16,7 +16,7 @@ struct OpenDialogSettings {
 };
 
 class FileDialog {
-  public:
+public:
     virtual ~FileDialog() = default;
     // Shows the dialog modally. Returns the full path of the chosen or typed
     // name, or nothing when the user cancelled or the dialog could not be shown.

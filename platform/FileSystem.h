@@ -18,7 +18,7 @@
 namespace ostrel {
 
 class FileSystemError : public std::runtime_error {
-  public:
+public:
     // `code` is the errno-style code where there is one, 0 otherwise.
     explicit FileSystemError(const std::string& description, int code = 0)
         : std::runtime_error(description), code_(code) {}
@@ -26,7 +26,7 @@ class FileSystemError : public std::runtime_error {
     // True when a file or folder of that name is there already.
     bool AlreadyExists() const;
 
-  private:
+private:
     int code_;
 };
 
@@ -50,7 +50,7 @@ struct File {
 };
 
 class InputFile {
-  public:
+public:
     virtual ~InputFile() = default;
     virtual std::uint64_t Size() = 0;
     // Reads up to buffer.size() bytes; returns 0 only at the end of the file.
@@ -60,7 +60,7 @@ class InputFile {
 // A file created by CreateNewFile. Unless Commit succeeds, the file is removed
 // again when the object goes, so that no partial file is ever left behind.
 class OutputFile {
-  public:
+public:
     virtual ~OutputFile() = default;
     virtual void Write(std::span<const std::uint8_t> bytes) = 0;
     // Completes and closes the file; with `durable`, also flushes it to the disk.
@@ -68,7 +68,7 @@ class OutputFile {
 };
 
 class FileSystem {
-  public:
+public:
     virtual ~FileSystem() = default;
 
     // True only when a folder exists at `path` (an empty path names none).

@@ -8,7 +8,7 @@
 namespace ostrel {
 
 class MessageBox {
-  public:
+public:
     virtual ~MessageBox() = default;
     // Lines of `prompt` are separated by "\r\n". Returns when the box is closed;
     // closing it without Yes counts as No after a question.

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "FileSystem.h"
+#include "PosixFileSystem.h"
 
 namespace ostrel {
 namespace {
@@ -73,7 +73,7 @@ void RequireWritable(const std::string& path) {
 }
 
 class Directory {
-  public:
+public:
     explicit Directory(const std::string& path) : handle_(::opendir(path.c_str())) {
         if (handle_ == nullptr) {
             FailWithErrno();
@@ -101,7 +101,7 @@ class Directory {
         }
     }
 
-  private:
+private:
     DIR* handle_;
 };
 
@@ -129,7 +129,7 @@ Kind KindOf(const dirent& entry, const std::string& path) {
 }
 
 class PosixInputFile final : public InputFile {
-  public:
+public:
     explicit PosixInputFile(const std::string& path)
         : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY)) {
         if (fd_ < 0) {
@@ -162,12 +162,12 @@ class PosixInputFile final : public InputFile {
 
     int Descriptor() const { return fd_; }
 
-  private:
+private:
     int fd_;
 };
 
 class PosixOutputFile final : public OutputFile {
-  public:
+public:
     explicit PosixOutputFile(std::string path)
         : path_(std::move(path)),
           fd_(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666)) {
@@ -212,138 +212,134 @@ class PosixOutputFile final : public OutputFile {
 
     int Descriptor() const { return fd_; }
 
-  private:
+private:
     std::string path_;
     int fd_;
 };
 
-class PosixFileSystem final : public FileSystem {
-  public:
-    bool FolderExists(const std::string& path) override {
-        struct stat info {};
-        return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+Folder MakeFolder(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        FailWithErrno();
     }
-
-    Folder GetFolder(const std::string& path) override {
-        if (path.empty()) {
-            Fail(ENOENT);
-        }
-        const std::string full = FullPath(path);
-        return MakeFolder(full);
+    if (!S_ISDIR(info.st_mode)) {
+        Fail(ENOTDIR);
     }
-
-    void CreateFolder(const std::string& path) override {
-        if (::mkdir(path.c_str(), 0777) != 0) {
-            FailWithErrno();
-        }
-    }
-
-    bool FileExists(const std::string& path) override {
-        struct stat info {};
-        return ::lstat(path.c_str(), &info) == 0;
-    }
-
-    std::vector<File> Files(const Folder& folder) override {
-        std::vector<File> files;
-        Directory directory(folder.Path);
-        while (const dirent* entry = directory.Next()) {
-            std::string path = JoinPath(folder.Path, entry->d_name);
-            if (KindOf(*entry, path) == Kind::File) {
-                files.push_back(File{std::move(path), entry->d_name});
-            }
-        }
-        return files;
-    }
-
-    std::vector<Folder> Subfolders(const Folder& folder) override {
-        std::vector<Folder> folders;
-        Directory directory(folder.Path);
-        while (const dirent* entry = directory.Next()) {
-            std::string path = JoinPath(folder.Path, entry->d_name);
-            if (KindOf(*entry, path) == Kind::Folder) {
-                folders.push_back(MakeFolder(path));
-            }
-        }
-        return folders;
-    }
-
-    std::unique_ptr<InputFile> OpenForReading(const File& file) override {
-        return std::make_unique<PosixInputFile>(file.Path);
-    }
-
-    std::unique_ptr<OutputFile> CreateNewFile(const std::string& path) override {
-        return std::make_unique<PosixOutputFile>(path);
-    }
-
-    void CopyRemainder(InputFile& from, OutputFile& to) override {
-        auto* in = dynamic_cast<PosixInputFile*>(&from);
-        auto* out = dynamic_cast<PosixOutputFile*>(&to);
-        if (in == nullptr || out == nullptr) {
-            FileSystem::CopyRemainder(from, to);
-            return;
-        }
-#ifdef __linux__
-        // Let the kernel move the bytes; fall back to reading and writing
-        // where the file systems cannot do that.
-        for (;;) {
-            const ssize_t moved = ::copy_file_range(in->Descriptor(), nullptr, out->Descriptor(),
-                                                    nullptr, std::size_t{1} << 30, 0);
-            if (moved == 0) {
-                return;
-            }
-            if (moved < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
-                    break;
-                }
-                FailWithErrno();
-            }
-        }
-#endif
-        FileSystem::CopyRemainder(from, to);
-    }
-
-    void DeleteFile(const File& file) override {
-        RequireWritable(file.Path);
-        if (::unlink(file.Path.c_str()) != 0) {
-            FailWithErrno();
-        }
-    }
-
-    void DeleteFolder(const Folder& folder) override {
-        RequireWritable(folder.Path);
-        if (::rmdir(folder.Path.c_str()) != 0) {
-            FailWithErrno();
-        }
-    }
-
-    std::size_t MaxNameLength(const Folder& folder) override {
-        errno = 0;
-        const long length = ::pathconf(folder.Path.c_str(), _PC_NAME_MAX);
-        return length > 0 ? static_cast<std::size_t>(length) : 255;
-    }
-
-  private:
-    static Folder MakeFolder(const std::string& path) {
-        struct stat info {};
-        if (::stat(path.c_str(), &info) != 0) {
-            FailWithErrno();
-        }
-        if (!S_ISDIR(info.st_mode)) {
-            Fail(ENOTDIR);
-        }
-        struct stat own {};
-        const bool isLink = ::lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
-        return Folder{path, NameOf(path),
-                      FolderId{static_cast<std::uint64_t>(info.st_dev),
-                               static_cast<std::uint64_t>(info.st_ino)},
-                      isLink};
-    }
-};
+    struct stat own {};
+    const bool isLink = ::lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
+    return Folder{
+        path, NameOf(path),
+        FolderId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)},
+        isLink};
+}
 
 }  // namespace
+
+bool PosixFileSystem::FolderExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+Folder PosixFileSystem::GetFolder(const std::string& path) {
+    if (path.empty()) {
+        Fail(ENOENT);
+    }
+    const std::string full = FullPath(path);
+    return MakeFolder(full);
+}
+
+void PosixFileSystem::CreateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) != 0) {
+        FailWithErrno();
+    }
+}
+
+bool PosixFileSystem::FileExists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+std::vector<File> PosixFileSystem::Files(const Folder& folder) {
+    std::vector<File> files;
+    Directory directory(folder.Path);
+    while (const dirent* entry = directory.Next()) {
+        std::string path = JoinPath(folder.Path, entry->d_name);
+        if (KindOf(*entry, path) == Kind::File) {
+            files.push_back(File{std::move(path), entry->d_name});
+        }
+    }
+    return files;
+}
+
+std::vector<Folder> PosixFileSystem::Subfolders(const Folder& folder) {
+    std::vector<Folder> folders;
+    Directory directory(folder.Path);
+    while (const dirent* entry = directory.Next()) {
+        std::string path = JoinPath(folder.Path, entry->d_name);
+        if (KindOf(*entry, path) == Kind::Folder) {
+            folders.push_back(MakeFolder(path));
+        }
+    }
+    return folders;
+}
+
+std::unique_ptr<InputFile> PosixFileSystem::OpenForReading(const File& file) {
+    return std::make_unique<PosixInputFile>(file.Path);
+}
+
+std::unique_ptr<OutputFile> PosixFileSystem::CreateNewFile(const std::string& path) {
+    return std::make_unique<PosixOutputFile>(path);
+}
+
+void PosixFileSystem::CopyRemainder(InputFile& from, OutputFile& to) {
+    auto* in = dynamic_cast<PosixInputFile*>(&from);
+    auto* out = dynamic_cast<PosixOutputFile*>(&to);
+    if (in == nullptr || out == nullptr) {
+        FileSystem::CopyRemainder(from, to);
+        return;
+    }
+#ifdef __linux__
+    // Let the kernel move the bytes; fall back to reading and writing
+    // where the file systems cannot do that.
+    for (;;) {
+        const ssize_t moved = ::copy_file_range(in->Descriptor(), nullptr, out->Descriptor(),
+                                                nullptr, std::size_t{1} << 30, 0);
+        if (moved == 0) {
+            return;
+        }
+        if (moved < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+                break;
+            }
+            FailWithErrno();
+        }
+    }
+#endif
+    FileSystem::CopyRemainder(from, to);
+}
+
+void PosixFileSystem::DeleteFile(const File& file) {
+    RequireWritable(file.Path);
+    if (::unlink(file.Path.c_str()) != 0) {
+        FailWithErrno();
+    }
+}
+
+void PosixFileSystem::DeleteFolder(const Folder& folder) {
+    RequireWritable(folder.Path);
+    if (::rmdir(folder.Path.c_str()) != 0) {
+        FailWithErrno();
+    }
+}
+
+std::size_t PosixFileSystem::MaxNameLength(const Folder& folder) {
+    errno = 0;
+    const long length = ::pathconf(folder.Path.c_str(), _PC_NAME_MAX);
+    return length > 0 ? static_cast<std::size_t>(length) : 255;
+}
 
 std::unique_ptr<FileSystem> MakeSystemFileSystem() {
     return std::make_unique<PosixFileSystem>();

@@ -7,7 +7,7 @@
 namespace ostrel {
 
 class SettingsStore {
-  public:
+public:
     virtual ~SettingsStore() = default;
     // The stored text, or `fallback` when nothing is stored under the key.
     virtual std::string Read(const std::string& application, const std::string& section,

@@ -10,12 +10,12 @@ namespace ostrel {
 
 // The call could not be made at all; what() describes why.
 class ShellError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
 class Shell {
-  public:
+public:
     virtual ~Shell() = default;
     // As ShellExecute: greater than 32 on success, 32 or less on failure.
     // `file` may be enclosed in double quotes.

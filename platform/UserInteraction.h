@@ -18,7 +18,7 @@ enum class MessageKind : unsigned {
 enum class Answer { Ok, Yes, No };
 
 class UserInteraction {
-  public:
+public:
     virtual ~UserInteraction() = default;
     // Shows `prompt` (lines separated by "\r\n") and waits for the answer.
     // Only Yes after a question is ever acted on; closing the box counts as No.

@@ -16,7 +16,7 @@ namespace {
 
 // A picker, message box and shell that are never used here.
 class Unused final : public ostrel::FileDialog, public ostrel::MessageBox, public ostrel::Shell {
-  public:
+public:
     std::optional<std::string> ShowOpen(const ostrel::OpenDialogSettings&) override {
         return std::nullopt;
     }

@@ -12,29 +12,29 @@ namespace ostrel {
 
 // QMessageBox, modal over `parent`.
 class QtMessageBox final : public MessageBox {
-  public:
+public:
     explicit QtMessageBox(QWidget* parent = nullptr) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
     Answer Show(const std::string& prompt, const std::string& title, MessageKind kind) override;
 
-  private:
+private:
     QWidget* parent_;
 };
 
 // QFileDialog in open mode: any name may be typed, its folder must exist.
 class QtFileDialog final : public FileDialog {
-  public:
+public:
     explicit QtFileDialog(QWidget* parent = nullptr) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
     std::optional<std::string> ShowOpen(const OpenDialogSettings& settings) override;
 
-  private:
+private:
     QWidget* parent_;
 };
 
 // QDesktopServices::openUrl.
 class QtShell final : public Shell {
-  public:
+public:
     std::int32_t Execute(const std::string& operation, const std::string& file,
                          const std::string& parameters, const std::string& directory,
                          std::int32_t showCommand) override;

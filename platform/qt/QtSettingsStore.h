@@ -17,7 +17,7 @@ std::string FromQt(const QString& text);
 // under the XDG configuration folder elsewhere), one store per application
 // name. With `folder`, an INI file "<application>.conf" in that folder instead.
 class QtSettingsStore final : public SettingsStore {
-  public:
+public:
     explicit QtSettingsStore(std::optional<QString> folder = std::nullopt)
         : folder_(std::move(folder)) {}
     std::string Read(const std::string& application, const std::string& section,
@@ -25,7 +25,7 @@ class QtSettingsStore final : public SettingsStore {
     void Write(const std::string& application, const std::string& section, const std::string& key,
                const std::string& value) override;
 
-  private:
+private:
     std::optional<QString> folder_;
 };
 

@@ -9,80 +9,68 @@ namespace ostrel {
 namespace {
 
 namespace fs = std::filesystem;
-
-using test::EngineFixture;
 using test::FileNames;
-using test::Header;
+using test::Problem;
 
-class ConvertFilesTest : public EngineFixture {
-  protected:
-    // S holds three pictures, S/Alpha two, S/Alpha/Beta one, each with its own
-    // name (the shot number differs).
+class ConvertFilesTest : public test::EngineFixture {
+protected:
+    // S holds three pictures, S/Alpha two, S/Alpha/Beta one (shots 1 to 6);
+    // S/Alpha/Gamma holds none.
     void AlphaBetaTree() {
-        Picture("PSN00001.PMP");
-        Picture("PSN00002.PMP");
-        Picture("PSN00003.PMP");
-        Picture("Alpha/PSN00004.PMP");
-        Picture("Alpha/PSN00005.PMP");
-        Picture("Alpha/Beta/PSN00006.PMP");
-        tree.Folder("S/Alpha/Gamma");  // no picture at all
+        for (const char* path :
+             {"PSN00001.PMP", "PSN00002.PMP", "PSN00003.PMP", "Alpha/PSN00004.PMP",
+              "Alpha/PSN00005.PMP", "Alpha/Beta/PSN00006.PMP"}) {
+            Picture(path);
+        }
+        tree.Folder("S/Alpha/Gamma");
     }
-
     static std::string Name(int shot) {
-        return test::DefaultName() + "{VO=00" + std::to_string(shot) + "}.jpg";
+        return test::DefaultName + "{VO=00" + std::to_string(shot) + "}.jpg";
     }
 };
 
-TEST_F(ConvertFilesTest, DoNothingConvertsTheTopFolderOnly) {
+TEST_F(ConvertFilesTest, EachSubfolderMode) {
     AlphaBetaTree();
     options.DeleteSourceFiles = 1;
-    Convert();
+    Convert();  // "Do nothing": the top folder only; subfolders are not even deleted from
     EXPECT_EQ(FileNames(tree / "O"), (std::vector<std::string>{Name(1), Name(2), Name(3)}));
     EXPECT_FALSE(fs::exists(tree / "O/Alpha"));
-    // Pictures in subfolders are neither converted nor deleted.
     EXPECT_EQ(FileNames(tree / "S/Alpha").size(), 2U);
-    EXPECT_EQ(counters.SourceObjectNumber, 3);
-}
 
-TEST_F(ConvertFilesTest, MatchingSubfolders) {
     AlphaBetaTree();
+    fs::remove_all(tree / "O");
+    tree.Folder("O");
+    counters = {};
+    user = {};
     options.ProcessSubfolders = 1;
     Convert();
     EXPECT_EQ(FileNames(tree / "O"), (std::vector<std::string>{Name(1), Name(2), Name(3)}));
     EXPECT_EQ(FileNames(tree / "O/Alpha"), (std::vector<std::string>{Name(4), Name(5)}));
     EXPECT_EQ(FileNames(tree / "O/Alpha/Beta"), std::vector<std::string>{Name(6)});
     EXPECT_TRUE(fs::is_directory(tree / "O/Alpha/Gamma"));
-    EXPECT_EQ(counters.SourceObjectNumber, 6);
-    EXPECT_EQ(user.Positions, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(written.size(), 6U);
+    EXPECT_EQ(user.CallsStartingWith("pos:").back(), "pos:6");
 }
 
 TEST_F(ConvertFilesTest, TopLevelFolderTellsEqualNamesApartBySerialNumbers) {
-    Picture("PIC00001/PSN00001.PMP");
-    Picture("PIC00002/PSN00001.PMP");
     Picture("X/PSN00001.PMP");
     Picture("Y/PSN00001.PMP");
+    Picture("PIC00002/PSN00001.PMP");
     options.ProcessSubfolders = 7;  // anything above 2 acts as 2
     Convert();
-    const auto names = FileNames(tree / "O");
-    ASSERT_EQ(names.size(), 4U);
-    EXPECT_EQ(std::count_if(names.begin(), names.end(),
-                            [](const std::string& n) { return n.find("{SN=002}") != n.npos; }),
-              1);
-    EXPECT_NE(std::find(names.begin(), names.end(), test::DefaultName() + "{BA=001}{VO=001}.jpg"),
-              names.end());
+    EXPECT_EQ(FileNames(tree / "O").size(), 3U);
+    EXPECT_TRUE(fs::exists(tree / "O" / (test::DefaultName + "{BA=002}{VO=001}.jpg")));
     EXPECT_EQ(counters.NumberOfSerializedFiles, 1);
-    EXPECT_EQ(std::distance(fs::directory_iterator(tree / "O"), fs::directory_iterator()), 4);
 }
 
-TEST_F(ConvertFilesTest, EmptiedSubfoldersAreDeletedAfterTheirConversion) {
+TEST_F(ConvertFilesTest, EmptiedSubfoldersAreDeletedAndOthersKept) {
     Picture("Only/PSN00001.PMP");
     tree.Write("S/Only/PSN00001.PMX", "x");
     tree.Write("S/Only/PSN00001.PMF", "x");
     Picture("Kept/PSN00002.PMP");
     tree.Write("S/Kept/notes.txt", "x");
-    tree.Folder("Hollow/a/b");
-    tree.Folder("Hollow/c");
+    tree.Folder("S/Hollow/a/b");
+    tree.Folder("S/Locked/Inner");
+    test::MakeReadOnly(tree / "S/Locked");
     options.ProcessSubfolders = 1;
     options.DeleteSourceFiles = 2;
     options.DeleteSourceSubfolders = 1;
@@ -90,44 +78,25 @@ TEST_F(ConvertFilesTest, EmptiedSubfoldersAreDeletedAfterTheirConversion) {
     EXPECT_FALSE(fs::exists(tree / "S/Only"));
     EXPECT_FALSE(fs::exists(tree / "S/Hollow"));
     EXPECT_EQ(FileNames(tree / "S/Kept"), std::vector<std::string>{"notes.txt"});
-    EXPECT_TRUE(fs::exists(tree / "S"));  // the top folder itself is never deleted
-    EXPECT_EQ(FileNames(tree / "O/Only").size(), 1U);
-    EXPECT_TRUE(user.Messages.empty());
-}
+    EXPECT_TRUE(fs::exists(tree / "S/Locked/Inner"));  // read-only, even for root
+    EXPECT_EQ(user.Prompts(), (std::vector<std::string>{
+                                  Problem("Unable to delete source subfolder",
+                                          (tree / "S/Locked/Inner").string(), "Permission denied"),
+                                  Problem("Unable to delete source subfolder",
+                                          (tree / "S/Locked").string(), "Permission denied")}));
+    EXPECT_EQ(counters.NumberOfFailedDeletions, 2);
 
-TEST_F(ConvertFilesTest, EmptySubfoldersGoEvenWhenSubfoldersAreNotConverted) {
+    options.ProcessSubfolders = 0;  // empty subfolders go even when not converted
     tree.Folder("S/Empty/Inner");
-    Picture("Full/PSN00001.PMP");
-    options.DeleteSourceSubfolders = 1;
-    options.DeleteSourceFiles = 2;
     Convert();
     EXPECT_FALSE(fs::exists(tree / "S/Empty"));
-    EXPECT_TRUE(fs::exists(tree / "S/Full/PSN00001.PMP"));
-    options.DeleteSourceSubfolders = 2;  // any other value does nothing
-    tree.Folder("S/Empty2");
-    Convert();
-    EXPECT_TRUE(fs::exists(tree / "S/Empty2"));
-}
-
-TEST_F(ConvertFilesTest, AReadOnlySubfolderIsReportedAndKept) {
-    tree.Folder("S/Locked/Inner");
-    test::MakeReadOnly(tree / "S/Locked");
-    options.DeleteSourceSubfolders = 1;
-    Convert();
-    EXPECT_TRUE(fs::exists(tree / "S/Locked/Inner"));
-    const std::string path = (tree / "S/Locked").string();
-    EXPECT_EQ(Prompts(), std::vector<std::string>{
-                             "Unable to delete source subfolder \"" + path +
-                             "\"\r\ndue to the following problem: Permission denied.\r\n\r\n"
-                             "Remainder of conversion will proceed normally."});
-    EXPECT_EQ(counters.NumberOfFailedDeletions, 1);
+    EXPECT_TRUE(fs::exists(tree / "S"));  // the top folder itself is never deleted
 }
 
 TEST_F(ConvertFilesTest, OutputInsideTheSourceTreeIsNeverASource) {
     Picture("PSN00001.PMP");
     Picture("Alpha/PSN00002.PMP");
-    options.OutputPath = (tree / "S/Out").string();
-    tree.Folder("S/Out");
+    options.OutputPath = tree.Folder("S/Out").string();
     options.ProcessSubfolders = 1;
     options.DeleteSourceSubfolders = 1;
     options.DeleteSourceFiles = 1;
@@ -138,98 +107,72 @@ TEST_F(ConvertFilesTest, OutputInsideTheSourceTreeIsNeverASource) {
     EXPECT_FALSE(fs::exists(tree / "S/Out/Out"));
     EXPECT_FALSE(fs::exists(tree / "S/Alpha"));
     EXPECT_TRUE(user.Messages.empty());
-    EXPECT_EQ(CountFiles(files, options.SourcePath, "PMP", true,
-                         {files.GetFolder(options.OutputPath).Id}),
-              0);
-}
 
-TEST_F(ConvertFilesTest, SourceAndOutputTheSameFolder) {
-    Picture("PSN00001.PMP");
-    Picture("Alpha/PSN00002.PMP");
-    options.OutputPath = options.SourcePath;
-    options.ProcessSubfolders = 1;
+    options.OutputPath = options.SourcePath;  // the same folder
+    options.DeleteSourceFiles = 0;
+    Picture("Beta/PSN00003.PMP");
     Convert();
-    EXPECT_EQ(counters.SourceObjectNumber, 2);
-    EXPECT_EQ(FileNames(tree / "S").size(), 2U);
-    EXPECT_EQ(FileNames(tree / "S/Alpha").size(), 2U);
+    EXPECT_EQ(FileNames(tree / "S/Beta").size(), 2U);
 }
 
-TEST_F(ConvertFilesTest, LinkCyclesEnd) {
+TEST_F(ConvertFilesTest, LinksNeitherLoopNorLeadDeletionOutOfTheTree) {
     Picture("A/PSN00001.PMP");
     ASSERT_EQ(::symlink("..", (tree / "S/A/up").c_str()), 0);
     ASSERT_EQ(::symlink("../S", (tree / "S/A/again").c_str()), 0);
-    options.ProcessSubfolders = 1;
-    options.DeleteSourceSubfolders = 1;
-    const std::int32_t counted = CountFiles(files, options.SourcePath, "PMP", true);
-    Convert();
-    EXPECT_EQ(counted, 1);
-    EXPECT_EQ(counters.SourceObjectNumber, 1);
-    EXPECT_TRUE(fs::exists(tree / "S/A/PSN00001.PMP"));
-}
-
-TEST_F(ConvertFilesTest, DeletionNeverFollowsALinkOutOfTheTree) {
     tree.Folder("Elsewhere/Empty");
     tree.Folder("S/Hollow");
     ASSERT_EQ(::symlink((tree / "Elsewhere").c_str(), (tree / "S/Hollow/link").c_str()), 0);
     ASSERT_EQ(::symlink((tree / "Elsewhere").c_str(), (tree / "S/TopLink").c_str()), 0);
+    options.ProcessSubfolders = 1;
     options.DeleteSourceSubfolders = 1;
+    EXPECT_EQ(CountFiles(files, options.SourcePath, "PMP", true), 1);
     Convert();
+    EXPECT_EQ(counters.SourceObjectNumber, 1);
     EXPECT_TRUE(fs::exists(tree / "Elsewhere/Empty"));
     EXPECT_TRUE(fs::is_symlink(tree / "S/TopLink"));
     EXPECT_TRUE(fs::is_symlink(tree / "S/Hollow/link"));
 }
 
-TEST_F(ConvertFilesTest, AnUnreadableFolderIsReportedAndSkipped) {
-    Picture("PSN00001.PMP");
-    Picture("Bad/PSN00002.PMP");
+TEST_F(ConvertFilesTest, FoldersThatFailAreReportedAndTheirSubtreesLeftAlone) {
+    Picture("Bad/PSN00001.PMP");
+    Picture("Blocked/PSN00002.PMP");
     Picture("Good/PSN00003.PMP");
     files.UnlistableFolders.insert((tree / "S/Bad").string());
+    tree.Write("O/Blocked", "a file in the way");
     options.ProcessSubfolders = 1;
     options.DeleteSourceFiles = 1;
     options.DeleteSourceSubfolders = 1;
     Convert();
-    EXPECT_EQ(counters.SourceObjectNumber, 2);
-    EXPECT_EQ(counters.NumberOfSkippedFolders, 1);
-    EXPECT_TRUE(fs::exists(tree / "S/Bad/PSN00002.PMP"));
-    EXPECT_FALSE(fs::exists(tree / "S/Good"));
-    EXPECT_EQ(Prompts(), std::vector<std::string>{
-                             "Unable to read source folder \"" + (tree / "S/Bad").string() +
-                             "\"\r\ndue to the following problem: Permission denied.\r\n\r\n"
-                             "Remainder of conversion will proceed normally."});
-}
-
-TEST_F(ConvertFilesTest, AnOutputFolderThatCannotBeMadeSkipsItsSubtree) {
-    Picture("Alpha/PSN00001.PMP");
-    Picture("Beta/PSN00002.PMP");
-    tree.Write("O/Alpha", "a file in the way");
-    options.ProcessSubfolders = 1;
-    options.DeleteSourceFiles = 1;
-    options.DeleteSourceSubfolders = 1;
-    Convert();
-    EXPECT_TRUE(fs::exists(tree / "S/Alpha/PSN00001.PMP"));
-    EXPECT_FALSE(fs::exists(tree / "S/Beta"));
     EXPECT_EQ(counters.SourceObjectNumber, 1);
-    EXPECT_EQ(Prompts(), std::vector<std::string>{
-                             "Unable to create output folder \"" + (tree / "O/Alpha").string() +
-                             "\"\r\ndue to the following problem: File exists.\r\n\r\n"
-                             "Remainder of conversion will proceed normally."});
+    EXPECT_EQ(counters.NumberOfSkippedFolders, 2);
+    EXPECT_TRUE(fs::exists(tree / "S/Bad/PSN00001.PMP"));
+    EXPECT_TRUE(fs::exists(tree / "S/Blocked/PSN00002.PMP"));
+    EXPECT_FALSE(fs::exists(tree / "S/Good"));
+    std::vector<std::string> prompts = user.Prompts();
+    std::sort(prompts.begin(), prompts.end());
+    EXPECT_EQ(prompts,
+              (std::vector<std::string>{Problem("Unable to create output folder",
+                                                (tree / "O/Blocked").string(), "File exists"),
+                                        Problem("Unable to read source folder",
+                                                (tree / "S/Bad").string(), "Permission denied")}));
 }
 
-TEST_F(ConvertFilesTest, DryRunChangesNothingAndPlansDistinctNames) {
-    Picture("PSN00001.PMP");
-    Picture("Alpha/PSN00001.PMP");
-    Picture("Alpha/PSN00001b.PMP");
-    options.ProcessSubfolders = 1;
-    options.DeleteSourceFiles = 2;
-    options.DeleteSourceSubfolders = 1;
-    Convert(true);
-    EXPECT_TRUE(fs::is_empty(tree / "O"));
-    EXPECT_TRUE(fs::exists(tree / "S/Alpha/PSN00001.PMP"));
-    ASSERT_EQ(written.size(), 3U);
-    EXPECT_EQ(written[1].substr(0, (tree / "O/Alpha").string().size()),
-              (tree / "O/Alpha").string());
-    EXPECT_NE(written[1], written[2]);
-    EXPECT_EQ(counters.NumberOfSerializedFiles, 0);
+TEST_F(ConvertFilesTest, CountFilesByTheLastThreeCharacters) {
+    const std::string s = options.SourcePath;
+    EXPECT_EQ(CountFiles(files, s, "*", true), 0);
+    for (const char* name : {"a.pmp", "A.Pmp", "PICTURE.XPMP", "NOTEPMP", "PMP", "PICTURE.PM",
+                             "PICTURE.PMP.BAK", "x.PMX"}) {
+        tree.Write(std::string("S/") + name, "x");
+    }
+    tree.Write("S/sub/deeper/c.PMP", "x");
+    tree.Folder("S/empty/empty");
+    EXPECT_EQ(CountFiles(files, s, "pmp", false), 5);
+    EXPECT_EQ(CountFiles(files, s, "PMP", true), 6);
+    EXPECT_EQ(CountFiles(files, s, "*", true), 9);
+    EXPECT_EQ(CountFiles(files, (tree / "S/empty").string(), "*", true), 0);
+    EXPECT_EQ(CountFiles(files, s, "PMP", true, {files.GetFolder(s + "/sub").Id}), 5);
+    files.UnlistableFolders.insert(s + "/sub/deeper");
+    EXPECT_THROW(CountFiles(files, s, "PMP", true), FileSystemError);
 }
 
 }  // namespace

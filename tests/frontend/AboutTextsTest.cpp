@@ -1,25 +1,18 @@
 #include <gtest/gtest.h>
 
 #include "AboutTexts.h"
-#include "FrontendDoubles.h"
-#include "ProgramIdentity.h"
+#include "Doubles.h"
 
 namespace ostrel {
 namespace {
 
-TEST(AboutTexts, LabelsBuiltAtLoad) {
+TEST(AboutTexts, LabelsAndTheCopyrightRule) {
     const AboutTexts texts = MakeAboutTexts();
     EXPECT_EQ(texts.Caption, "About Ostrel");
     EXPECT_EQ(texts.Name, "Ostrel 2.8b");
     EXPECT_EQ(texts.Revision, "Build 14");
-    EXPECT_EQ(texts.CompanyName, "Calvenor Solutions");
     EXPECT_EQ(texts.LegalCopyright, "Copyright (C) 1999-2026");
     EXPECT_EQ(texts.WebCaption, "www.calvenor.example");
-    EXPECT_EQ(texts.MailCaption, "help@calvenor.example");
-}
-
-TEST(AboutTexts, CopyrightLosesATrailingCompanyNameOnly) {
-    EXPECT_EQ(StripCompanyName("(C) 2026 Acme", "Acme"), "(C) 2026");
     EXPECT_EQ(StripCompanyName("(C) 2026-Acme", "Acme"), "(C) 2026");
     EXPECT_EQ(StripCompanyName("(C) 2026 Acme.", "Acme"), "(C) 2026 Acme.");
     EXPECT_EQ(StripCompanyName("(C) 2026 ACME", "Acme"), "(C) 2026 ACME");
@@ -27,49 +20,35 @@ TEST(AboutTexts, CopyrightLosesATrailingCompanyNameOnly) {
     EXPECT_EQ(StripCompanyName("(C) 2026", ""), "(C) 2026");
 }
 
-TEST(AboutTexts, WebLink) {
+TEST(AboutTexts, LinksAndTheirFailures) {
     test::FakeShell shell;
-    test::RecordingMessageBox messages;
-    OpenWebLink(shell, messages);
-    ASSERT_EQ(shell.Calls.size(), 1U);
-    EXPECT_EQ(shell.Calls[0].Operation, "open");
-    EXPECT_EQ(shell.Calls[0].File, "\"http://www.calvenor.example\"");
-    EXPECT_EQ(shell.Calls[0].Parameters, "");
-    EXPECT_EQ(shell.Calls[0].Directory, "");
-    EXPECT_EQ(shell.Calls[0].ShowCommand, 1);
-    EXPECT_TRUE(messages.Shown.empty());
-
-    shell.Result = 32;  // 32 fails, 33 succeeds
-    OpenWebLink(shell, messages);
-    shell.Result = 33;
-    OpenWebLink(shell, messages);
+    test::RecordingUser user;
+    OpenWebLink(shell, user);
+    OpenMailLink(shell, user);
+    EXPECT_EQ(shell.Calls,
+              (std::vector<std::string>{
+                  "open|\"http://www.calvenor.example\"|||1",
+                  "open|\"mailto:Calvenor Solutions <help@calvenor.example>?Subject=Ostrel 2.8 "
+                  "Build 14\"|||1"}));
+    shell.Result = 33;  // 33 succeeds, 32 fails
+    OpenWebLink(shell, user);
+    EXPECT_TRUE(user.Messages.empty());
+    shell.Result = 32;
+    OpenWebLink(shell, user);
+    OpenMailLink(shell, user);
     shell.Failure = "The specified module could not be found";
-    OpenWebLink(shell, messages);
-    ASSERT_EQ(messages.Shown.size(), 2U);
-    EXPECT_EQ(messages.Shown[0].Prompt, "Unable to open \"http://www.calvenor.example\".");
-    EXPECT_EQ(messages.Shown[1].Prompt,
-              "Unable to open \"http://www.calvenor.example\" due to the following error: "
-              "The specified module could not be found.");
-    EXPECT_EQ(messages.Shown[1].Title, "Launch Web");
-    EXPECT_EQ(messages.Shown[1].Kind, MessageKind::Warning);
-}
-
-TEST(AboutTexts, MailLink) {
-    EXPECT_EQ(MailTarget(),
-              "mailto:Calvenor Solutions <help@calvenor.example>?Subject=Ostrel 2.8 Build 14");
-    test::FakeShell shell;
-    test::RecordingMessageBox messages;
-    OpenMailLink(shell, messages);
-    EXPECT_EQ(shell.Calls[0].File, "\"" + MailTarget() + "\"");
-    shell.Result = 2;
-    OpenMailLink(shell, messages);
-    shell.Failure = "no shell";
-    OpenMailLink(shell, messages);
-    ASSERT_EQ(messages.Shown.size(), 2U);
-    EXPECT_EQ(messages.Shown[0].Prompt, "Unable to open email client.");
-    EXPECT_EQ(messages.Shown[1].Prompt,
-              "Unable to open email client due to the following error: no shell.");
-    EXPECT_EQ(messages.Shown[1].Title, "Launch Email");
+    OpenWebLink(shell, user);
+    OpenMailLink(shell, user);
+    EXPECT_EQ(user.Prompts(),
+              (std::vector<std::string>{
+                  "Unable to open \"http://www.calvenor.example\".", "Unable to open email client.",
+                  "Unable to open \"http://www.calvenor.example\" due to the following error: "
+                  "The specified module could not be found.",
+                  "Unable to open email client due to the following error: The specified module "
+                  "could not be found."}));
+    EXPECT_EQ(user.Calls, (std::vector<std::string>{"message:Launch Web", "message:Launch Email",
+                                                    "message:Launch Web", "message:Launch Email"}));
+    EXPECT_EQ(user.Messages[0].Kind, MessageKind::Warning);
 }
 
 }  // namespace

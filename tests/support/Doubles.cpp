@@ -10,31 +10,28 @@ Answer RecordingUser::ShowMessage(const std::string& prompt, const std::string& 
                                   MessageKind kind) {
     Messages.push_back({prompt, title, kind});
     Calls.push_back("message:" + title);
+    if (OnMessage) {
+        OnMessage();
+    }
     return kind == MessageKind::Question ? QuestionAnswer : Answer::Ok;
 }
 
-void RecordingUser::SetBusyPointer(bool busy) {
-    Busy = busy;
-    Calls.push_back(busy ? "busy:1" : "busy:0");
+std::vector<std::string> RecordingUser::Prompts() const {
+    std::vector<std::string> prompts;
+    for (const auto& message : Messages) {
+        prompts.push_back(message.Prompt);
+    }
+    return prompts;
 }
 
-void RecordingUser::SetProgressMinimum(std::int32_t value) {
-    Calls.push_back("min:" + std::to_string(value));
-}
-
-void RecordingUser::SetProgressMaximum(std::int32_t value) {
-    ProgressMaximum = value;
-    Calls.push_back("max:" + std::to_string(value));
-}
-
-void RecordingUser::SetProgressPosition(std::int32_t value) {
-    Positions.push_back(value);
-    Calls.push_back("pos:" + std::to_string(value));
-}
-
-void RecordingUser::SetProgressVisible(bool visible) {
-    ProgressVisible = visible;
-    Calls.push_back(visible ? "visible:1" : "visible:0");
+std::vector<std::string> RecordingUser::CallsStartingWith(const std::string& prefix) const {
+    std::vector<std::string> calls;
+    for (const auto& call : Calls) {
+        if (call.rfind(prefix, 0) == 0) {
+            calls.push_back(call);
+        }
+    }
+    return calls;
 }
 
 namespace {
@@ -45,28 +42,23 @@ namespace {
 
 // Passes writes through until the limit, then fails as a full disk does.
 class LimitedOutput : public OutputFile {
-  public:
+public:
     LimitedOutput(std::unique_ptr<OutputFile> real, std::int64_t limit, int& durableCommits)
         : real_(std::move(real)), left_(limit), durableCommits_(durableCommits) {}
     void Write(std::span<const std::uint8_t> bytes) override {
-        if (left_ >= 0) {
-            if (static_cast<std::int64_t>(bytes.size()) > left_) {
-                real_->Write(bytes.first(static_cast<std::size_t>(left_)));
-                left_ = 0;
-                Fail(ENOSPC);
-            }
-            left_ -= static_cast<std::int64_t>(bytes.size());
+        if (left_ >= 0 && static_cast<std::int64_t>(bytes.size()) > left_) {
+            real_->Write(bytes.first(static_cast<std::size_t>(left_)));
+            Fail(ENOSPC);
         }
+        left_ -= left_ >= 0 ? static_cast<std::int64_t>(bytes.size()) : 0;
         real_->Write(bytes);
     }
     void Commit(bool durable) override {
         real_->Commit(durable);
-        if (durable) {
-            ++durableCommits_;
-        }
+        durableCommits_ += durable ? 1 : 0;
     }
 
-  private:
+private:
     std::unique_ptr<OutputFile> real_;
     std::int64_t left_;
     int& durableCommits_;
@@ -74,73 +66,31 @@ class LimitedOutput : public OutputFile {
 
 }  // namespace
 
-FaultyFileSystem::FaultyFileSystem() : real_(MakeSystemFileSystem()) {}
-
-bool FaultyFileSystem::FolderExists(const std::string& path) {
-    return real_->FolderExists(path);
-}
-
-Folder FaultyFileSystem::GetFolder(const std::string& path) {
-    return real_->GetFolder(path);
-}
-
-void FaultyFileSystem::CreateFolder(const std::string& path) {
-    real_->CreateFolder(path);
-}
-
 bool FaultyFileSystem::FileExists(const std::string& path) {
     ++FileExistsCalls;
-    return real_->FileExists(path);
+    return PosixFileSystem::FileExists(path);
 }
 
 std::vector<File> FaultyFileSystem::Files(const Folder& folder) {
     if (UnlistableFolders.contains(folder.Path)) {
         Fail(EACCES);
     }
-    return real_->Files(folder);
+    return PosixFileSystem::Files(folder);
 }
 
 std::vector<Folder> FaultyFileSystem::Subfolders(const Folder& folder) {
     if (UnlistableFolders.contains(folder.Path)) {
         Fail(EACCES);
     }
-    return real_->Subfolders(folder);
-}
-
-std::unique_ptr<InputFile> FaultyFileSystem::OpenForReading(const File& file) {
-    return real_->OpenForReading(file);
+    return PosixFileSystem::Subfolders(folder);
 }
 
 std::unique_ptr<OutputFile> FaultyFileSystem::CreateNewFile(const std::string& path) {
-    if (UncreatableFiles.contains(path)) {
-        Fail(EIO);
-    }
     if (RacedFiles.erase(path) > 0) {
         std::ofstream(path) << "someone else's";
     }
-    auto file =
-        std::make_unique<LimitedOutput>(real_->CreateNewFile(path), WriteLimit, DurableCommits);
-    Created.push_back(path);
-    return file;
-}
-
-void FaultyFileSystem::CopyRemainder(InputFile& from, OutputFile& to) {
-    FileSystem::CopyRemainder(from, to);
-}
-
-void FaultyFileSystem::DeleteFile(const File& file) {
-    if (UndeletableFiles.contains(file.Path)) {
-        Fail(EBUSY);
-    }
-    real_->DeleteFile(file);
-}
-
-void FaultyFileSystem::DeleteFolder(const Folder& folder) {
-    real_->DeleteFolder(folder);
-}
-
-std::size_t FaultyFileSystem::MaxNameLength(const Folder& folder) {
-    return real_->MaxNameLength(folder);
+    return std::make_unique<LimitedOutput>(PosixFileSystem::CreateNewFile(path), WriteLimit,
+                                           DurableCommits);
 }
 
 }  // namespace ostrel::test

@@ -1,15 +1,20 @@
 #pragma once
 // Test doubles for the platform services.
 
-#include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
-#include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "FileSystem.h"
+#include "FileDialog.h"
+#include "MessageBox.h"
+#include "PosixFileSystem.h"
+#include "SettingsStore.h"
+#include "Shell.h"
 #include "UserInteraction.h"
 
 namespace ostrel::test {
@@ -20,57 +25,93 @@ struct ShownMessage {
     MessageKind Kind;
 };
 
-// Records every call, in order, and answers message boxes as told.
-class RecordingUser : public UserInteraction {
-  public:
+// Records every call in order, as "message:<title>", "busy:1", "min:0", "max:3",
+// "pos:1" or "visible:0", and answers questions as told.
+class RecordingUser : public UserInteraction, public MessageBox {
+public:
     Answer ShowMessage(const std::string& prompt, const std::string& title,
                        MessageKind kind) override;
-    void SetBusyPointer(bool busy) override;
-    void SetProgressMinimum(std::int32_t value) override;
-    void SetProgressMaximum(std::int32_t value) override;
-    void SetProgressPosition(std::int32_t value) override;
-    void SetProgressVisible(bool visible) override;
+    Answer Show(const std::string& prompt, const std::string& title, MessageKind kind) override {
+        return ShowMessage(prompt, title, kind);
+    }
+    void SetBusyPointer(bool busy) override { Log("busy:", busy); }
+    void SetProgressMinimum(std::int32_t value) override { Log("min:", value); }
+    void SetProgressMaximum(std::int32_t value) override { Log("max:", value); }
+    void SetProgressPosition(std::int32_t value) override { Log("pos:", value); }
+    void SetProgressVisible(bool visible) override { Log("visible:", visible); }
+    void Log(const char* call, long value) { Calls.push_back(call + std::to_string(value)); }
 
-    // The answer to questions; other kinds are answered Ok.
+    std::vector<std::string> Prompts() const;
+    std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
+
     Answer QuestionAnswer = Answer::Yes;
+    std::function<void()> OnMessage;
     std::vector<ShownMessage> Messages;
-    // Every call as a short line: "message:Convert", "busy:1", "max:3", "pos:1", "visible:0".
     std::vector<std::string> Calls;
-    std::vector<std::int32_t> Positions;
-    bool Busy = false;
-    bool ProgressVisible = false;
-    std::int32_t ProgressMaximum = 0;
 };
 
 // The real file system, with failures switched on where a test asks for them.
-class FaultyFileSystem : public FileSystem {
-  public:
-    FaultyFileSystem();
-
+class FaultyFileSystem : public PosixFileSystem {
+public:
     std::set<std::string> UnlistableFolders;  // full paths whose listing fails
-    std::set<std::string> UncreatableFiles;   // full paths whose creation fails
     std::set<std::string> RacedFiles;         // created by "someone else" just before us
-    std::set<std::string> UndeletableFiles;   // full paths whose deletion fails
-    std::int64_t WriteLimit = -1;             // bytes a new file takes before "disk full"
-    std::vector<std::string> Created;         // every file created, in order
+    std::int64_t WriteLimit = -1;             // bytes a new file takes before the disk is full
     std::int64_t FileExistsCalls = 0;
     int DurableCommits = 0;
 
-    bool FolderExists(const std::string& path) override;
-    Folder GetFolder(const std::string& path) override;
-    void CreateFolder(const std::string& path) override;
     bool FileExists(const std::string& path) override;
     std::vector<File> Files(const Folder& folder) override;
     std::vector<Folder> Subfolders(const Folder& folder) override;
-    std::unique_ptr<InputFile> OpenForReading(const File& file) override;
     std::unique_ptr<OutputFile> CreateNewFile(const std::string& path) override;
-    void CopyRemainder(InputFile& from, OutputFile& to) override;
-    void DeleteFile(const File& file) override;
-    void DeleteFolder(const Folder& folder) override;
-    std::size_t MaxNameLength(const Folder& folder) override;
+};
 
-  private:
-    std::unique_ptr<FileSystem> real_;
+// A settings store in memory: (application, section, key) -> text.
+class MemorySettingsStore : public SettingsStore {
+public:
+    std::string Read(const std::string& application, const std::string& section,
+                     const std::string& key, const std::string& fallback) override {
+        const auto it = Values.find({application, section, key});
+        return it == Values.end() ? fallback : it->second;
+    }
+    void Write(const std::string& application, const std::string& section, const std::string& key,
+               const std::string& value) override {
+        Values[{application, section, key}] = value;
+    }
+    std::map<std::tuple<std::string, std::string, std::string>, std::string> Values;
+};
+
+// Answers each showing with the next scripted answer (nothing: cancelled).
+class ScriptedFileDialog : public FileDialog {
+public:
+    std::optional<std::string> ShowOpen(const OpenDialogSettings& settings) override {
+        Showings.push_back(settings);
+        std::optional<std::string> answer;
+        if (!Answers.empty()) {
+            answer = Answers.front();
+            Answers.pop_front();
+        }
+        return answer;
+    }
+    std::deque<std::optional<std::string>> Answers;
+    std::vector<OpenDialogSettings> Showings;
+};
+
+// Records the targets and returns a set result, or fails the call when told to.
+class FakeShell : public Shell {
+public:
+    std::int32_t Execute(const std::string& operation, const std::string& file,
+                         const std::string& parameters, const std::string& directory,
+                         std::int32_t showCommand) override {
+        Calls.push_back(operation + "|" + file + "|" + parameters + "|" + directory + "|" +
+                        std::to_string(showCommand));
+        if (Failure) {
+            throw ShellError(*Failure);
+        }
+        return Result;
+    }
+    std::int32_t Result = 42;
+    std::optional<std::string> Failure;
+    std::vector<std::string> Calls;
 };
 
 }  // namespace ostrel::test

@@ -1,6 +1,6 @@
 #pragma once
-// A real temporary tree, the file system with switchable faults, a recording
-// user and the options of a first run, for tests of whole conversion runs.
+// A real temporary tree with folders S and O, the file system with switchable
+// faults, a recording user and the options of a first run.
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,10 @@
 namespace ostrel::test {
 
 class EngineFixture : public ::testing::Test {
-  protected:
+protected:
     EngineFixture() {
-        options.SourcePath = (tree / "S").string();
-        options.OutputPath = (tree / "O").string();
-        tree.Folder("S");
-        tree.Folder("O");
+        options.SourcePath = tree.Folder("S").string();
+        options.OutputPath = tree.Folder("O").string();
     }
 
     // Runs ConvertFiles over S into O, as the request does.
@@ -27,17 +25,9 @@ class EngineFixture : public ::testing::Test {
         ConvertFiles(run, files.GetFolder(options.SourcePath), files.GetFolder(options.OutputPath));
     }
 
-    // A PMP file in S (or below it) with a given header and the standard payload.
+    // A PMP file below S with the standard payload.
     fs::path Picture(const std::string& relative, const Header& header = {}) {
         return tree.Write("S/" + relative, PmpFile(header, payload));
-    }
-
-    std::vector<std::string> Prompts() const {
-        std::vector<std::string> prompts;
-        for (const auto& message : user.Messages) {
-            prompts.push_back(message.Prompt);
-        }
-        return prompts;
     }
 
     TempTree tree;
@@ -49,10 +39,16 @@ class EngineFixture : public ::testing::Test {
     std::vector<std::uint8_t> payload = EveryByte(1000);
 };
 
-// The name of a picture with the default Header and options, without what the
-// file and folder names add, and without ".jpg".
-inline std::string DefaultName() {
-    return "{DT=1999-07-04 @14-05-09}{DV=Sony DSC-F1{LE=Forward}{FL=Y}{SP=033ms}{CP=Standard}}";
+// The name of a default Header with the first-run options, before what the
+// folder and file names add.
+inline const std::string DefaultName =
+    "{DT=1999-07-04 @14-05-09}{DV=Sony DSC-F1{LE=Forward}{FL=Y}{SP=033ms}{CP=Standard}}";
+
+// A report of a problem that the run steps past.
+inline std::string Problem(const std::string& context, const std::string& path,
+                           const std::string& description) {
+    return context + " \"" + path + "\"\r\ndue to the following problem: " + description +
+           ".\r\n\r\nRemainder of conversion will proceed normally.";
 }
 
 }  // namespace ostrel::test

@@ -1,24 +1,15 @@
 #include "TempTree.h"
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <fstream>
-#include <random>
-#include <stdexcept>
-#include <system_error>
 
 namespace ostrel::test {
 
 TempTree::TempTree() {
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate =
-            fs::temp_directory_path() / ("ostrel-test-" + std::to_string(random()));
-        if (fs::create_directory(candidate)) {
-            root_ = candidate;
-            return;
-        }
-    }
-    throw std::runtime_error("no temporary folder");
+    std::string pattern = (fs::temp_directory_path() / "ostrel-test-XXXXXX").string();
+    root_ = ::mkdtemp(pattern.data());
 }
 
 TempTree::~TempTree() {
@@ -35,28 +26,21 @@ TempTree::~TempTree() {
 }
 
 fs::path TempTree::Folder(const std::string& relative) const {
-    fs::path path = root_ / relative;
-    fs::create_directories(path);
-    return path;
+    fs::create_directories(root_ / relative);
+    return root_ / relative;
 }
 
-fs::path TempTree::Write(const std::string& relative,
-                         const std::vector<std::uint8_t>& bytes) const {
-    fs::path path = root_ / relative;
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return path;
+fs::path TempTree::Write(const std::string& relative, const Bytes& bytes) const {
+    Folder(fs::path(relative).parent_path().string());
+    std::ofstream(root_ / relative, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return root_ / relative;
 }
 
-fs::path TempTree::Write(const std::string& relative, const std::string& text) const {
-    return Write(relative, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
-
-std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
+Bytes ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 std::vector<std::string> FileNames(const fs::path& folder) {
@@ -75,36 +59,29 @@ void MakeReadOnly(const fs::path& path) {
                     fs::perm_options::remove);
 }
 
-std::vector<std::uint8_t> Header::Bytes() const {
-    std::vector<std::uint8_t> bytes(124, 0);
+Bytes Header::Get() const {
+    Bytes bytes(124, 0);
     bytes[27] = Lens;
     bytes[29] = Quality;
-    for (std::size_t i = 0; i < Comment.size() && i < 19; ++i) {
-        bytes[52 + i] = static_cast<std::uint8_t>(Comment[i]);
-    }
-    for (int i = 0; i < 6; ++i) {
-        bytes[76 + i] = Recorded[i];
-        bytes[84 + i] = Revised[i];
-    }
+    std::copy_n(Comment.begin(), std::min<std::size_t>(Comment.size(), 19), bytes.begin() + 52);
+    std::copy_n(Recorded, 6, bytes.begin() + 76);
+    std::copy_n(Revised, 6, bytes.begin() + 84);
     bytes[102] = static_cast<std::uint8_t>(Shutter >> 8);
     bytes[103] = static_cast<std::uint8_t>(Shutter & 0xFF);
     bytes[118] = Flash;
     return bytes;
 }
 
-std::vector<std::uint8_t> PmpFile(const Header& header, const std::vector<std::uint8_t>& payload) {
-    std::vector<std::uint8_t> bytes = header.Bytes();
+Bytes PmpFile(const Header& header, const Bytes& payload) {
+    Bytes bytes = header.Get();
     bytes.insert(bytes.end(), payload.begin(), payload.end());
     return bytes;
 }
 
-std::vector<std::uint8_t> EveryByte(std::size_t extra) {
-    std::vector<std::uint8_t> bytes;
-    for (int i = 0; i < 256; ++i) {
-        bytes.push_back(static_cast<std::uint8_t>(i));
-    }
-    for (std::size_t i = 0; i < extra; ++i) {
-        bytes.push_back(static_cast<std::uint8_t>((i * 131 + 7) & 0xFF));
+Bytes EveryByte(std::size_t extra) {
+    Bytes bytes(256 + extra);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i < 256 ? i : (i * 131 + 7) & 0xFF);
     }
     return bytes;
 }

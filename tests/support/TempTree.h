@@ -1,5 +1,5 @@
 #pragma once
-// Real temporary folder trees for the tests, removed again afterwards.
+// Real temporary folder trees for the tests, and PMP files to put in them.
 
 #include <cstdint>
 #include <filesystem>
@@ -9,11 +9,11 @@
 namespace ostrel::test {
 
 namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
 
-// A fresh folder under the system's temporary folder, removed with everything
-// in it (read-only entries included) when the object goes.
+// A fresh folder, removed with everything in it (read-only entries included).
 class TempTree {
-  public:
+public:
     TempTree();
     ~TempTree();
     TempTree(const TempTree&) = delete;
@@ -21,23 +21,24 @@ class TempTree {
 
     const fs::path& Root() const { return root_; }
     fs::path operator/(const std::string& relative) const { return root_ / relative; }
-
-    // Creates the folder and any missing parents; returns its path.
+    // Creates the folder and its parents; returns its path.
     fs::path Folder(const std::string& relative) const;
-    // Writes a file with exactly these bytes, creating parent folders.
-    fs::path Write(const std::string& relative, const std::vector<std::uint8_t>& bytes) const;
-    fs::path Write(const std::string& relative, const std::string& text) const;
+    // Writes a file with exactly these bytes, creating its folder.
+    fs::path Write(const std::string& relative, const Bytes& bytes) const;
+    fs::path Write(const std::string& relative, const std::string& text) const {
+        return Write(relative, Bytes(text.begin(), text.end()));
+    }
 
-  private:
+private:
     fs::path root_;
 };
 
-std::vector<std::uint8_t> ReadBytes(const fs::path& path);
+Bytes ReadBytes(const fs::path& path);
 // The names of the regular files directly in a folder, sorted.
 std::vector<std::string> FileNames(const fs::path& folder);
 void MakeReadOnly(const fs::path& path);
 
-// A 124-byte header built field by field, and whole PMP files.
+// A history header, field by field.
 struct Header {
     std::uint8_t Lens = 0;
     std::uint8_t Quality = 23;
@@ -47,12 +48,12 @@ struct Header {
     std::uint16_t Shutter = 500;
     std::uint8_t Flash = 1;
 
-    std::vector<std::uint8_t> Bytes() const;
+    Bytes Get() const;
 };
 
 // A PMP file: the header followed by `payload`.
-std::vector<std::uint8_t> PmpFile(const Header& header, const std::vector<std::uint8_t>& payload);
-// A payload that holds every byte value, 0x00 to 0xFF, then `extra` more bytes.
-std::vector<std::uint8_t> EveryByte(std::size_t extra = 0);
+Bytes PmpFile(const Header& header, const Bytes& payload);
+// Every byte value, 0x00 to 0xFF, then `extra` more bytes.
+Bytes EveryByte(std::size_t extra = 0);
 
 }  // namespace ostrel::test
