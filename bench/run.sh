@@ -26,7 +26,7 @@ timed() {
         "$@" >/dev/null
         end=$(date +%s.%N)
         echo "$end - $start" | bc -l
-    done | median
+    done | median | xargs printf '%.2f'
 }
 
 ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
@@ -72,6 +72,7 @@ big_seconds=${big% *}
 big_mib=$(( ${big#* } / 1024 ))
 
 read -r t_count n_count < <("$count" "$work/count" "$runs")
+t_count=$(printf '%.3f' "$t_count")
 
 cat <<TABLE
 | Measure | Seconds | Ratio |
