@@ -8,6 +8,7 @@
 #include "AboutWindow.h"
 #include "ConversionRequest.h"
 #include "FolderPicker.h"
+#include "Messages.h"
 #include "ProgramIdentity.h"
 #include "QtServices.h"
 #include "SampleFilename.h"
@@ -211,7 +212,15 @@ void MainWindow::Convert() {
     settings.ShowOutputPath = [this](const std::string& path) {
         ui_->OutputPath->setText(ToQt(path));
     };
-    RunConversionRequest(services_.Files, *this, options, settings);
+    try {
+        RunConversionRequest(services_.Files, *this, options, settings);
+    } catch (const std::exception& error) {
+        // Nothing the engine does should end here; if something does (memory
+        // runs out), the window stays usable and says so.
+        SetBusyPointer(false);
+        SetProgressVisible(false);
+        ShowMessage(error.what(), messages::ConvertTitle, MessageKind::Warning);
+    }
 }
 
 void MainWindow::UpdateSampleFilename() {
