@@ -54,6 +54,10 @@ TEST_F(ConvertPictureFileTest, SerialNumbersNeverOverwriteAFile) {
     EXPECT_EQ(ReadBytes(tree / "O/1999-07-04 @14-05-09 #004.jpg"), payload);
     EXPECT_EQ(counters.NumberOfSerializedFiles, 1);
     EXPECT_EQ(user.CallsStartingWith("pos:"), (Names{"pos:1", "pos:2"}));
+    Convert();  // the same folder again: every picture gets the next free number
+    EXPECT_EQ(FileNames(tree / "O").size(), 6U);
+    EXPECT_EQ(ReadBytes(tree / "O/1999-07-04 @14-05-09 #003.jpg"),
+              (test::Bytes{'k', 'e', 'e', 'p'}));
 
     options.SerialNumberMode = 2;  // "Always": the first attempt is 001
     fs::remove_all(tree / "O");
