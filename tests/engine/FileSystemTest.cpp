@@ -89,16 +89,5 @@ TEST_F(SystemFileSystem, ReadOnlyMeansReadOnlyEvenForRoot) {
               "Directory not empty");
 }
 
-TEST_F(SystemFileSystem, CopyRemainderCopiesEveryByteAfterTheReadPosition) {
-    const auto bytes = test::EveryByte(3 << 20);  // past one block
-    auto in = files.OpenForReading({tree.Write("big.PMP", bytes).string(), "big.PMP"});
-    std::uint8_t header[124];
-    ASSERT_EQ(in->Read(header), 124U);
-    auto out = files.CreateNewFile((tree / "big.jpg").string());
-    files.CopyRemainder(*in, *out);
-    out->Commit(false);
-    EXPECT_EQ(test::ReadBytes(tree / "big.jpg"), test::Bytes(bytes.begin() + 124, bytes.end()));
-}
-
 }  // namespace
 }  // namespace ostrel

@@ -54,17 +54,5 @@ TEST_F(FolderPickerTest, ANameWithoutSeparatorAsksAgainUntilCancelled) {
     EXPECT_EQ(dialog.Showings[2].FileName, "newer");
 }
 
-TEST_F(FolderPickerTest, AFolderGoneMeanwhileIsACriticalMessage) {
-    dialog.Answers = {(tree / "gone/file").string()};
-    EXPECT_FALSE(Run(PickerKind::Source));
-    EXPECT_EQ(text, " typed, not a folder");
-    EXPECT_EQ(
-        user.Prompts(),
-        std::vector<std::string>{"CommonDialog returned invalid path despite cdlOFNPathMustExist"});
-    EXPECT_EQ(user.Messages[0].Title, "Select PMP Source Folder");
-    EXPECT_EQ(user.Messages[0].Kind, MessageKind::Critical);
-    EXPECT_EQ(dialog.Showings.size(), 1U);
-}
-
 }  // namespace
 }  // namespace ostrel
