@@ -1,5 +1,7 @@
 #include "ConversionRequest.h"
 
+#include <optional>
+
 #include "Messages.h"
 
 namespace ostrel {
@@ -22,39 +24,47 @@ std::set<FolderId> OutputFolderIfAny(FileSystem& files, const std::string& path)
     return {};
 }
 
+// Opens the folder that `path` names and rewrites `path` to its full path, or
+// warns and gives nothing.
+std::optional<Folder> OpenFolder(FileSystem& files, UserInteraction& user, std::string& path,
+                                 const char* missing,
+                                 const std::function<void(const std::string&)>& show) {
+    if (!files.FolderExists(path)) {
+        Warn(user, missing);
+        return std::nullopt;
+    }
+    try {
+        Folder folder = files.GetFolder(path);
+        path = folder.Path;
+        if (show) {
+            show(folder.Path);
+        }
+        return folder;
+    } catch (const FileSystemError& error) {
+        Warn(user, messages::FolderProblem(path, error.what()));
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
                                     ConversionOptions& options, const RequestSettings& settings) {
     RequestOutcome outcome;
-    const auto show = [](const auto& callback, const std::string& path) {
-        if (callback) {
-            callback(path);
-        }
-    };
-
-    if (!files.FolderExists(options.SourcePath)) {
-        Warn(user, messages::SourceFolderMissing);
+    const std::optional<Folder> source = OpenFolder(
+        files, user, options.SourcePath, messages::SourceFolderMissing, settings.ShowSourcePath);
+    if (!source) {
         return outcome;
     }
-    Folder source;
-    try {
-        source = files.GetFolder(options.SourcePath);
-    } catch (const FileSystemError& error) {
-        Warn(user, messages::FolderProblem(options.SourcePath, error.what()));
-        return outcome;
-    }
-    options.SourcePath = source.Path;
-    show(settings.ShowSourcePath, source.Path);
 
     user.SetBusyPointer(true);
     const bool includeSubfolders = options.ProcessSubfolders > 0;
     try {
-        outcome.FileCount = CountFiles(files, source.Path, "PMP", includeSubfolders,
+        outcome.FileCount = CountFiles(files, source->Path, "PMP", includeSubfolders,
                                        OutputFolderIfAny(files, options.OutputPath));
     } catch (const FileSystemError& error) {
         user.SetBusyPointer(false);
-        Warn(user, messages::FolderProblem(source.Path, error.what()));
+        Warn(user, messages::FolderProblem(source->Path, error.what()));
         return outcome;
     }
     user.SetBusyPointer(false);
@@ -63,19 +73,11 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
         return outcome;
     }
 
-    if (!files.FolderExists(options.OutputPath)) {
-        Warn(user, messages::OutputFolderMissing);
+    const std::optional<Folder> output = OpenFolder(
+        files, user, options.OutputPath, messages::OutputFolderMissing, settings.ShowOutputPath);
+    if (!output) {
         return outcome;
     }
-    Folder output;
-    try {
-        output = files.GetFolder(options.OutputPath);
-    } catch (const FileSystemError& error) {
-        Warn(user, messages::FolderProblem(options.OutputPath, error.what()));
-        return outcome;
-    }
-    options.OutputPath = output.Path;
-    show(settings.ShowOutputPath, output.Path);
 
     if (settings.Confirm &&
         user.ShowMessage(messages::Confirmation(outcome.FileCount), messages::ConvertTitle,
@@ -94,7 +96,7 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
         ConversionRun run(files, user, options, counters);
         run.DryRun = settings.DryRun;
         run.OnWritten = settings.OnWritten;
-        ConvertFiles(run, source, output);
+        ConvertFiles(run, *source, *output);
     }
     user.SetBusyPointer(false);
     user.SetProgressVisible(false);

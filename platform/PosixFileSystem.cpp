@@ -217,6 +217,21 @@ private:
     int fd_;
 };
 
+// The full paths and names of the entries of one kind directly in a folder,
+// in the order the system lists them.
+std::vector<std::pair<std::string, std::string>> EntriesOf(const FileSystem& fs,
+                                                           const std::string& folder, Kind kind) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    Directory directory(folder);
+    while (const dirent* entry = directory.Next()) {
+        std::string path = fs.JoinPath(folder, entry->d_name);
+        if (KindOf(*entry, path) == kind) {
+            entries.emplace_back(std::move(path), entry->d_name);
+        }
+    }
+    return entries;
+}
+
 Folder MakeFolder(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
@@ -261,24 +276,16 @@ bool PosixFileSystem::FileExists(const std::string& path) {
 
 std::vector<File> PosixFileSystem::Files(const Folder& folder) {
     std::vector<File> files;
-    Directory directory(folder.Path);
-    while (const dirent* entry = directory.Next()) {
-        std::string path = JoinPath(folder.Path, entry->d_name);
-        if (KindOf(*entry, path) == Kind::File) {
-            files.push_back(File{std::move(path), entry->d_name});
-        }
+    for (auto& [path, name] : EntriesOf(*this, folder.Path, Kind::File)) {
+        files.push_back(File{std::move(path), std::move(name)});
     }
     return files;
 }
 
 std::vector<Folder> PosixFileSystem::Subfolders(const Folder& folder) {
     std::vector<Folder> folders;
-    Directory directory(folder.Path);
-    while (const dirent* entry = directory.Next()) {
-        std::string path = JoinPath(folder.Path, entry->d_name);
-        if (KindOf(*entry, path) == Kind::Folder) {
-            folders.push_back(MakeFolder(path));
-        }
+    for (const auto& entry : EntriesOf(*this, folder.Path, Kind::Folder)) {
+        folders.push_back(MakeFolder(entry.first));
     }
     return folders;
 }
