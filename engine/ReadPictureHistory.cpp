@@ -1,5 +1,6 @@
 #include <array>
 #include <cstdio>
+#include <utility>
 
 #include "PictureHistory.h"
 
@@ -168,22 +169,17 @@ DateTime DecodeDateTime(std::uint8_t yearCode, std::uint8_t month, std::uint8_t 
 }
 
 std::string ShutterSpeedText(std::uint16_t code) {
-    if (code <= 331)
-        return "133ms";
-    if (code <= 432)
-        return "067ms";
-    if (code <= 532)
-        return "033ms";
-    if (code <= 622)
-        return "017ms";
-    if (code <= 715)
-        return "010ms";
-    if (code <= 854)
-        return "004ms";
-    if (code <= 954)
-        return "002ms";
-    if (code <= 32767)
-        return "001ms";
+    // The highest code of each range, tested from the top; codes past 32767
+    // are written in decimal.
+    static constexpr std::pair<std::uint16_t, const char*> Ranges[] = {
+        {331, "133ms"}, {432, "067ms"}, {532, "033ms"}, {622, "017ms"},
+        {715, "010ms"}, {854, "004ms"}, {954, "002ms"}, {32767, "001ms"},
+    };
+    for (const auto& [highest, text] : Ranges) {
+        if (code <= highest) {
+            return text;
+        }
+    }
     return CodeText(code);
 }
 

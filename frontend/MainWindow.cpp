@@ -227,7 +227,7 @@ void MainWindow::UpdateSampleFilename() {
     const auto sample = SampleFilename(static_cast<ListIndex>(ui_->JPGNameFormat->currentIndex()),
                                        services_.Clock());
     if (sample) {
-        ui_->SampleFilename->setText(ToQt(*sample).replace("\r\n", "\n"));
+        ui_->SampleFilename->setText(ToQt(messages::PlainLines(*sample)));
     }
 }
 
