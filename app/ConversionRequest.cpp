@@ -24,6 +24,19 @@ std::set<FolderId> OutputFolderIfAny(FileSystem& files, const std::string& path)
     return {};
 }
 
+// The device name goes into every name, so a character that no file name can
+// hold (a separator, a NUL or another control character) would fail every
+// picture; it is caught once, before the run.
+bool DeviceNameFitsFileNames(const FileSystem& files, const std::string& deviceName) {
+    for (const char c : deviceName) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            return false;
+        }
+    }
+    // Within a longer name, so that "." or ".." alone are not taken for folders.
+    return files.IsValidName("x" + deviceName);
+}
+
 // Opens the folder that `path` names and rewrites `path` to its full path, or
 // warns and gives nothing.
 std::optional<Folder> OpenFolder(FileSystem& files, UserInteraction& user, std::string& path,
@@ -60,8 +73,9 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     user.SetBusyPointer(true);
     const bool includeSubfolders = options.ProcessSubfolders > 0;
     try {
-        outcome.FileCount = CountFiles(files, source->Path, "PMP", includeSubfolders,
-                                       OutputFolderIfAny(files, options.OutputPath));
+        outcome.FileCount =
+            CountFiles(files, source->Path, "PMP", includeSubfolders,
+                       OutputFolderIfAny(files, options.OutputPath), UnreadableSubfolders::Skip);
     } catch (const FileSystemError& error) {
         user.SetBusyPointer(false);
         Warn(user, messages::FolderProblem(source->Path, error.what()));
@@ -76,6 +90,11 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     const std::optional<Folder> output = OpenFolder(
         files, user, options.OutputPath, messages::OutputFolderMissing, settings.ShowOutputPath);
     if (!output) {
+        return outcome;
+    }
+
+    if (options.AddDeviceName != 0 && !DeviceNameFitsFileNames(files, options.DeviceName)) {
+        Warn(user, messages::DeviceNameUnfit(options.DeviceName));
         return outcome;
     }
 
@@ -102,11 +121,8 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     user.SetProgressVisible(false);
 
     if (settings.Summarise) {
-        user.ShowMessage(
-            messages::Summary(outcome.FileCount, counters.SourceObjectNumber,
-                              counters.NumberOfSerializedFiles, counters.NumberOfFailedFiles,
-                              counters.NumberOfSkippedFolders > 0),
-            messages::ConvertTitle, MessageKind::Information);
+        user.ShowMessage(messages::Summary(outcome.FileCount, counters), messages::ConvertTitle,
+                         MessageKind::Information);
     }
     outcome.Result = RequestOutcome::Status::Ran;
     return outcome;

@@ -65,8 +65,12 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
                  "Start from the options stored by the Ostrel window, not the defaults");
     app.add_flag("--dry-run", command.DryRun,
                  "Change nothing on disk; report what a real run would do");
-    app.add_flag("--print", command.Print,
-                 "Print the full path of each JPG file written (or planned)");
+    CLI::Option* print = app.add_flag("--print", command.Print,
+                                      "Print the full path of each JPG file written (or planned)");
+    app.add_flag("--print0", command.Print0,
+                 "Like --print, but end each path with a NUL instead of a line break (for "
+                 "xargs -0); the summary then goes to standard error")
+        ->excludes(print);
     app.add_flag("--quiet", command.Quiet, "Show no progress bar");
 
     Parsed parsed;

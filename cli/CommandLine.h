@@ -14,6 +14,7 @@ struct CommandLine {
     ConversionOptions Options;
     bool DryRun = false;
     bool Print = false;
+    bool Print0 = false;  // each path ended by a NUL, for xargs -0
     bool Quiet = false;
 };
 

@@ -37,9 +37,11 @@ int main(int argc, char* argv[]) {
     settings.Confirm = false;
     settings.Summarise = false;
     settings.DryRun = command.DryRun;
-    if (command.Print) {
-        settings.OnWritten = [](const std::string& path) {
-            std::fprintf(stdout, "%s\n", path.c_str());
+    if (command.Print || command.Print0) {
+        const char end = command.Print0 ? '\0' : '\n';
+        settings.OnWritten = [end](const std::string& path) {
+            std::fwrite(path.data(), 1, path.size(), stdout);
+            std::fputc(end, stdout);
         };
     }
     const ostrel::RequestOutcome outcome =
@@ -49,15 +51,15 @@ int main(int argc, char* argv[]) {
     }
 
     const ostrel::RunCounters& counters = outcome.Counters;
-    const std::string summary = ostrel::messages::PlainLines(ostrel::messages::Summary(
-        outcome.FileCount, counters.SourceObjectNumber, counters.NumberOfSerializedFiles,
-        counters.NumberOfFailedFiles, counters.NumberOfSkippedFolders > 0));
-    std::fprintf(stdout, "%s\n", summary.c_str());
+    const std::string summary =
+        ostrel::messages::PlainLines(ostrel::messages::Summary(outcome.FileCount, counters));
+    // After NUL-ended paths, a summary line would read as one more path.
+    std::fprintf(command.Print0 ? stderr : stdout, "%s\n", summary.c_str());
     if (command.DryRun) {
         std::fprintf(stderr, "Dry run: nothing on disk was changed.\n");
     }
     const bool complete = counters.NumberOfFailedFiles == 0 &&
                           counters.NumberOfFailedDeletions == 0 &&
-                          counters.NumberOfSkippedFolders == 0;
+                          counters.NumberOfSkippedFolders == 0 && counters.NumberOfLeftFiles == 0;
     return complete ? 0 : 1;
 }

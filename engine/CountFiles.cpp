@@ -10,21 +10,36 @@ std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b) {
     return a > Max - b ? Max : a + b;
 }
 
-std::int32_t CountIn(FileSystem& fs, const Folder& folder, std::string_view extension,
-                     bool includeSubfolders, std::set<FolderId>& seen) {
-    seen.insert(folder.Id);
+struct Count {
+    FileSystem& Files;
+    std::string_view Extension;
+    bool IncludeSubfolders;
+    UnreadableSubfolders Unreadable;
+    std::set<FolderId> Seen;
+};
+
+std::int32_t CountIn(Count& count, const Folder& folder, bool isTop) {
+    count.Seen.insert(folder.Id);
+    FolderListing listing;
+    try {
+        listing = count.Files.ListFolder(folder);
+    } catch (const FileSystemError&) {
+        if (isTop || count.Unreadable == UnreadableSubfolders::Fail) {
+            throw;
+        }
+        return 0;
+    }
     std::int32_t total = 0;
-    const std::string wanted = UpperTail(extension);
-    for (const File& file : fs.Files(folder)) {
-        if (extension == "*" || UpperTail(file.Name) == wanted) {
+    const std::string wanted = UpperTail(count.Extension);
+    for (const File& file : listing.Files) {
+        if (count.Extension == "*" || UpperTail(file.Name) == wanted) {
             total = SaturatingAdd(total, 1);
         }
     }
-    if (includeSubfolders) {
-        for (const Folder& subfolder : fs.Subfolders(folder)) {
-            if (!seen.contains(subfolder.Id)) {
-                total = SaturatingAdd(total,
-                                      CountIn(fs, subfolder, extension, includeSubfolders, seen));
+    if (count.IncludeSubfolders) {
+        for (const Folder& subfolder : listing.Subfolders) {
+            if (!count.Seen.contains(subfolder.Id)) {
+                total = SaturatingAdd(total, CountIn(count, subfolder, false));
             }
         }
     }
@@ -49,10 +64,9 @@ bool IsPictureFile(std::string_view name) {
 
 std::int32_t CountFiles(FileSystem& fileSystem, const std::string& FolderPath,
                         std::string_view Extension, bool IncludeSubfolders,
-                        const std::set<FolderId>& skip) {
-    std::set<FolderId> seen = skip;
-    return CountIn(fileSystem, fileSystem.GetFolder(FolderPath), Extension, IncludeSubfolders,
-                   seen);
+                        const std::set<FolderId>& skip, UnreadableSubfolders unreadable) {
+    Count count{fileSystem, Extension, IncludeSubfolders, unreadable, skip};
+    return CountIn(count, fileSystem.GetFolder(FolderPath), true);
 }
 
 }  // namespace ostrel

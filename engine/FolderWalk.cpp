@@ -1,14 +1,124 @@
+#include <set>
+
 #include "ConversionRun.h"
 #include "Messages.h"
 
 namespace ostrel {
 namespace {
 
+// How many converted sources wait for one flush of the output before they are
+// deleted: enough to make the flush cheap, few enough to bound what a power
+// cut could leave both converted and not yet deleted.
+constexpr std::size_t BatchFiles = 1000;
+constexpr std::uint64_t BatchBytes = std::uint64_t{512} << 20;
+
+void ReportProblem(ConversionRun& run, const std::string& context, const std::string& description) {
+    run.User.ShowMessage(messages::RunProblem(context, description), messages::ConvertTitle,
+                         MessageKind::Information);
+}
+
 void ReportSkippedFolder(ConversionRun& run, const std::string& context,
                          const std::string& description) {
     ++run.Counters.NumberOfSkippedFolders;
-    run.User.ShowMessage(messages::RunProblem(context, description), messages::ConvertTitle,
-                         MessageKind::Information);
+    ReportProblem(run, context, description);
+}
+
+// Below a link the files may lie outside the source tree, so none is deleted
+// there; the first file that would have been is reported, once for the link.
+bool MayDeleteBelow(ConversionRun& run, const Folder* link) {
+    if (link == nullptr) {
+        return true;
+    }
+    if (run.KeptLinkFolders.insert(link->Id).second) {
+        ++run.Counters.NumberOfFailedDeletions;
+        ReportDeletionFailure(run.User, messages::DeleteSourceFilesInContext(link->Path),
+                              messages::ReachedThroughLinkDescription);
+    }
+    return false;
+}
+
+// The sources converted at one level, deleted once their JPG files are on the
+// disk: the batch is made durable with one flush, then its sources go.
+class Deletions {
+public:
+    Deletions(ConversionRun& run, const Folder& output) : run_(run), output_(output) {}
+    Deletions(const Deletions&) = delete;
+    Deletions& operator=(const Deletions&) = delete;
+
+    void Add(const File& source, const FileIdentity& converted) {
+        pending_.push_back({source, converted});
+        bytes_ += converted.Size;
+        if (pending_.size() >= BatchFiles || bytes_ >= BatchBytes) {
+            Flush();
+        }
+    }
+
+    void Flush() {
+        if (pending_.empty()) {
+            return;
+        }
+        try {
+            run_.Files.MakeDurable(output_);
+            for (const auto& [source, converted] : pending_) {
+                DeleteSourceFile(run_, source, converted);
+            }
+        } catch (const FileSystemError& error) {
+            // Not known to be safe on the disk: every source stays.
+            for (const auto& pending : pending_) {
+                ++run_.Counters.NumberOfFailedDeletions;
+                ReportDeletionFailure(
+                    run_.User, messages::DeleteSourceFileContext(pending.first.Path), error.what());
+            }
+        }
+        pending_.clear();
+        bytes_ = 0;
+    }
+
+private:
+    ConversionRun& run_;
+    const Folder& output_;
+    std::vector<std::pair<File, FileIdentity>> pending_;
+    std::uint64_t bytes_ = 0;
+};
+
+// What a file's name is without its last three characters, in upper case:
+// PSN00001.PMX and PSN00001.PMP share it.
+std::string BaseKey(std::string_view name) {
+    std::string base(name.substr(0, name.size() > 3 ? name.size() - 3 : 0));
+    for (char& c : base) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return base;
+}
+
+// Converts the PMP files of one level, then deletes the sources that
+// DeleteSourceFiles names. A PMX or PMF file stays with a PMP file of its
+// name that could not be converted.
+void ConvertLevelFiles(ConversionRun& run, const std::vector<File>& files, const Folder& source,
+                       const Folder& output, const Folder* link) {
+    std::set<std::string> unconverted;
+    Deletions deletions(run, output);
+    for (const File& file : files) {
+        if (!IsPictureFile(file.Name)) {
+            continue;
+        }
+        const std::optional<FileIdentity> converted = ConvertPictureFile(run, file, source, output);
+        if (!converted) {
+            unconverted.insert(BaseKey(file.Name));
+        } else if (IsToBeDeleted(run.Options, file.Name) && !run.DryRun &&
+                   MayDeleteBelow(run, link)) {
+            deletions.Add(file, *converted);
+        }
+    }
+    deletions.Flush();
+    for (const File& file : files) {
+        if (!IsPictureFile(file.Name) && IsToBeDeleted(run.Options, file.Name) && !run.DryRun &&
+            !unconverted.contains(BaseKey(file.Name)) && MayDeleteBelow(run, link)) {
+            DeleteSourceFile(run, file);
+        }
+    }
 }
 
 // The folder that receives a subfolder's pictures, created when missing. In a
@@ -26,15 +136,19 @@ Folder OutputFolderFor(ConversionRun& run, const std::string& path) {
     return fs.GetFolder(path);
 }
 
-// Removes an emptied folder tree bottom-up, folders only. Returns false, and
-// keeps the folder, when something in it must stay (a link, or a folder the
-// run writes into); a failure is thrown.
-bool RemoveEmptyTree(ConversionRun& run, const Folder& folder) {
+// Removes an emptied folder tree bottom-up, folders only. Keeps a folder, and
+// returns false, when something in it must stay: a folder the run writes into,
+// or a link (whose path goes into `link`, the first one met). A failure is
+// thrown.
+bool RemoveEmptyTree(ConversionRun& run, const Folder& folder, std::string& link) {
     bool allGone = true;
-    for (const Folder& subfolder : run.Files.Subfolders(folder)) {
-        if (subfolder.IsLink || run.Outputs.contains(subfolder.Id)) {
+    for (const Folder& subfolder : run.Files.ListFolder(folder).Subfolders) {
+        if (subfolder.IsLink) {
+            if (link.empty()) {
+                link = subfolder.Path;
+            }
             allGone = false;
-        } else if (!RemoveEmptyTree(run, subfolder)) {
+        } else if (run.Outputs.contains(subfolder.Id) || !RemoveEmptyTree(run, subfolder, link)) {
             allGone = false;
         }
     }
@@ -47,8 +161,11 @@ bool RemoveEmptyTree(ConversionRun& run, const Folder& folder) {
 void DeleteIfEmpty(ConversionRun& run, const Folder& subfolder) {
     const std::string context = messages::DeleteSourceSubfolderContext(subfolder.Path);
     try {
-        if (CountFiles(run.Files, subfolder.Path, "*", true) == 0) {
-            RemoveEmptyTree(run, subfolder);
+        std::string link;
+        if (CountFiles(run.Files, subfolder.Path, "*", true) == 0 &&
+            !RemoveEmptyTree(run, subfolder, link) && !link.empty()) {
+            ++run.Counters.NumberOfFailedDeletions;
+            ReportDeletionFailure(run.User, context, messages::HoldsLinkDescription(link));
         }
     } catch (const FileSystemError& error) {
         ++run.Counters.NumberOfFailedDeletions;
@@ -56,39 +173,72 @@ void DeleteIfEmpty(ConversionRun& run, const Folder& subfolder) {
     }
 }
 
-// One level of the walk. Returns false when the folder could not be read; its
-// subtree is then left as it is. Below a link (`viaLink`) the folders may lie
-// outside the source tree, so none of them is deleted there.
-bool ConvertLevel(ConversionRun& run, const Folder& source, const Folder& output, bool viaLink) {
+// A folder of the source tree that the run writes into is never a source: its
+// PMP files are reported and counted as left, once.
+void ReportOutputInSource(ConversionRun& run, const Folder& folder) {
+    run.Entered.insert(folder.Id);
+    try {
+        const std::int32_t left = CountFiles(run.Files, folder.Path, "PMP", true, run.Entered,
+                                             UnreadableSubfolders::Skip);
+        if (left > 0) {
+            run.Counters.NumberOfLeftFiles += left;
+            ReportProblem(run, messages::ConvertSourceFolderContext(folder.Path),
+                          messages::WritesIntoFolderDescription);
+        }
+    } catch (const FileSystemError& error) {
+        ReportSkippedFolder(run, messages::ReadSourceFolderContext(folder.Path), error.what());
+    }
+}
+
+// One level of the walk. Returns false when the folder, or a folder below it,
+// could not be read; the subtree is then not deleted from. `link` is the
+// folder link the level lies below, if any: its files may lie outside the
+// source tree.
+bool ConvertLevel(ConversionRun& run, const Folder& source, const Folder& output,
+                  const Folder* link) {
     FileSystem& fs = run.Files;
     const ConversionOptions& options = run.Options;
     run.Entered.insert(source.Id);
     run.Outputs.insert(output.Id);
 
-    std::vector<File> files;
-    std::vector<Folder> subfolders;
+    FolderListing listing;
     try {
-        files = fs.Files(source);
-        subfolders = fs.Subfolders(source);
+        listing = fs.ListFolder(source);
     } catch (const FileSystemError& error) {
         ReportSkippedFolder(run, messages::ReadSourceFolderContext(source.Path), error.what());
         return false;
     }
 
-    for (const File& file : files) {
-        if (IsPictureFile(file.Name) && !ConvertPictureFile(run, file, source, output)) {
-            continue;  // a source that was not converted is never deleted
+    // Entries named like PMP files that cannot be read as one are reported,
+    // and never deleted.
+    for (const OtherEntry& other : listing.Others) {
+        if (IsPictureFile(other.Name)) {
+            ReportConversionFailure(run, other.Path, other.Description);
         }
-        DeleteSourceFile(run, file);
+    }
+    for (const Folder& subfolder : listing.Subfolders) {
+        if (IsPictureFile(subfolder.Name)) {
+            ReportConversionFailure(run, subfolder.Path, messages::FolderNotFileDescription);
+        }
     }
 
-    for (const Folder& subfolder : subfolders) {
+    ConvertLevelFiles(run, listing.Files, source, output, link);
+
+    bool complete = true;
+    for (const Folder& subfolder : listing.Subfolders) {
         // A folder met again through a link, or one this run writes into, is
         // not a source: entering it could go on without end.
-        if (run.Entered.contains(subfolder.Id) || run.Outputs.contains(subfolder.Id)) {
+        if (run.Entered.contains(subfolder.Id)) {
             continue;
         }
-        bool complete = true;
+        if (run.Outputs.contains(subfolder.Id)) {
+            if (options.ProcessSubfolders > 0) {
+                ReportOutputInSource(run, subfolder);
+            }
+            continue;
+        }
+        bool subtreeComplete = true;
+        const Folder* below = link != nullptr ? link : subfolder.IsLink ? &subfolder : nullptr;
         if (options.ProcessSubfolders > 0) {
             const std::string path = options.ProcessSubfolders == 1
                                          ? fs.JoinPath(output.Path, subfolder.Name)
@@ -98,22 +248,24 @@ bool ConvertLevel(ConversionRun& run, const Folder& source, const Folder& output
                 target = OutputFolderFor(run, path);
             } catch (const FileSystemError& error) {
                 ReportSkippedFolder(run, messages::CreateOutputFolderContext(path), error.what());
+                complete = false;
                 continue;
             }
-            complete = ConvertLevel(run, subfolder, target, viaLink || subfolder.IsLink);
+            subtreeComplete = ConvertLevel(run, subfolder, target, below);
+            complete = complete && subtreeComplete;
         }
-        if (options.DeleteSourceSubfolders == 1 && complete && !viaLink && !subfolder.IsLink &&
+        if (options.DeleteSourceSubfolders == 1 && subtreeComplete && below == nullptr &&
             !run.DryRun) {
             DeleteIfEmpty(run, subfolder);
         }
     }
-    return true;
+    return complete;
 }
 
 }  // namespace
 
 void ConvertFiles(ConversionRun& run, const Folder& SourceFolder, const Folder& OutputFolder) {
-    ConvertLevel(run, SourceFolder, OutputFolder, false);
+    ConvertLevel(run, SourceFolder, OutputFolder, nullptr);
 }
 
 }  // namespace ostrel

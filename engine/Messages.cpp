@@ -1,5 +1,7 @@
 #include "Messages.h"
 
+#include "ConversionRun.h"
+
 namespace ostrel::messages {
 namespace {
 
@@ -38,6 +40,14 @@ std::string CreateOutputFolderContext(const std::string& path) {
     return "Unable to create output folder " + QuotedPath(path);
 }
 
+std::string ConvertSourceFolderContext(const std::string& path) {
+    return "Unable to convert source folder " + QuotedPath(path);
+}
+
+std::string DeleteSourceFilesInContext(const std::string& path) {
+    return "Unable to delete source files in " + QuotedPath(path);
+}
+
 std::string NoPictureDataDescription() {
     return "The file holds no picture data after its 124-byte header";
 }
@@ -50,13 +60,30 @@ std::string InvalidNameDescription(const std::string& name) {
     return "The name " + QuotedPath(name) + " holds a character that a file name cannot hold";
 }
 
+std::string IncompleteCopyDescription(std::uint64_t copied, std::uint64_t expected) {
+    return "Only " + std::to_string(copied) + " of its " + std::to_string(expected) +
+           " bytes of picture data could be copied";
+}
+
+std::string HoldsLinkDescription(const std::string& linkPath) {
+    return "It holds the link " + QuotedPath(linkPath) + ", and nothing is deleted through a link";
+}
+
+std::string DeviceNameUnfit(const std::string& deviceName) {
+    return "The device name " + QuotedPath(deviceName) +
+           " holds a character that a file name cannot hold.";
+}
+
 std::string Confirmation(std::int32_t count) {
     return "Convert " + std::to_string(count) + " PMP file" + Plural(count) + " to JPG?";
 }
 
-std::string Summary(std::int32_t counted, std::int32_t converted, std::int32_t serialized,
-                    std::int32_t failed, bool incomplete) {
-    const std::int32_t first = failed > 0 || incomplete ? converted : counted;
+std::string Summary(std::int32_t counted, const RunCounters& counters) {
+    const std::int32_t serialized = counters.NumberOfSerializedFiles;
+    const std::int32_t failed = counters.NumberOfFailedFiles;
+    const std::int32_t left = counters.NumberOfLeftFiles;
+    const bool complete = failed == 0 && left == 0 && counters.NumberOfSkippedFolders == 0;
+    const std::int32_t first = complete ? counted : counters.SourceObjectNumber;
     std::string text =
         std::to_string(first) + " PMP file" + Plural(first) + " successfully converted to JPG.";
     if (serialized > 0) {
@@ -67,6 +94,10 @@ std::string Summary(std::int32_t counted, std::int32_t converted, std::int32_t s
     if (failed > 0) {
         text += std::string(LineBreak) + LineBreak + std::to_string(failed) + " PMP file" +
                 Plural(failed) + " could not be converted.";
+    }
+    if (left > 0) {
+        text += std::string(LineBreak) + LineBreak + std::to_string(left) + " PMP file" +
+                Plural(left) + " left unconverted in folders that receive JPG files.";
     }
     return text;
 }

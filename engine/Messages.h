@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <string>
 
+namespace ostrel {
+struct RunCounters;
+}
+
 namespace ostrel::messages {
 
 inline constexpr const char* ConvertTitle = "Convert";
@@ -22,11 +26,20 @@ std::string DeleteSourceSubfolderContext(const std::string& path);
 std::string ConvertSourceFileContext(const std::string& path);
 std::string ReadSourceFolderContext(const std::string& path);
 std::string CreateOutputFolderContext(const std::string& path);
+std::string ConvertSourceFolderContext(const std::string& path);
+std::string DeleteSourceFilesInContext(const std::string& path);
 
 // Descriptions of conversion failures that do not come from the system.
 std::string NoPictureDataDescription();
 std::string NoFreeNameDescription();
 std::string InvalidNameDescription(const std::string& name);
+std::string IncompleteCopyDescription(std::uint64_t copied, std::uint64_t expected);
+inline constexpr const char* FolderNotFileDescription = "It is a folder, not a file";
+inline constexpr const char* WritesIntoFolderDescription =
+    "The conversion writes its JPG files into this folder";
+inline constexpr const char* ReachedThroughLinkDescription =
+    "The folder is reached through a link, so its files may lie outside the source folder";
+std::string HoldsLinkDescription(const std::string& linkPath);
 
 // The request's texts.
 inline constexpr const char* SourceFolderMissing =
@@ -35,11 +48,13 @@ inline constexpr const char* NoPmpFiles =
     "The PMP source folder you specified does not contain any PMP files.";
 inline constexpr const char* OutputFolderMissing =
     "The JPG output folder you specified doesn't exist.";
+std::string DeviceNameUnfit(const std::string& deviceName);
 std::string Confirmation(std::int32_t count);
-// The summary of a run. When some files failed, the first line counts the files
-// that were converted and a further line counts the failed ones.
-std::string Summary(std::int32_t counted, std::int32_t converted, std::int32_t serialized,
-                    std::int32_t failed, bool incomplete);
+// The summary of a run over `counted` PMP files. When the run was not complete
+// (a file failed or was left, a folder skipped), the first line counts the
+// files that were converted, and further lines the failed ones and those left
+// in folders that the run writes into.
+std::string Summary(std::int32_t counted, const RunCounters& counters);
 std::string FolderProblem(const std::string& path, const std::string& description);
 
 // The text with each "\r\n" turned into "\n", for a terminal.

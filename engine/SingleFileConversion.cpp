@@ -28,7 +28,58 @@ void ReadHeader(InputFile& in, std::array<std::uint8_t, HeaderSize>& header) {
     }
 }
 
-bool ShouldDelete(const ConversionOptions& options, std::string_view name) {
+// A free name for the picture in the output folder, from serial number `from`
+// up: one that no file has and that this dry run has not planned.
+struct FreeName {
+    std::int32_t Serial;
+    std::string Name;
+    std::string Path;
+};
+
+FreeName FindFreeName(ConversionRun& run, const NameParts& parts, const Folder& outputFolder,
+                      std::int32_t from) {
+    FileSystem& fs = run.Files;
+    for (std::int32_t serial = from; serial <= HighestSerialNumber; ++serial) {
+        std::string name = ComposeFileName(parts, serial);
+        if (!fs.IsValidName(name)) {
+            throw ConversionProblem{messages::InvalidNameDescription(name)};
+        }
+        std::string path = fs.JoinPath(outputFolder.Path, name);
+        if (!run.PlannedPaths.contains(path) && !fs.FileExists(path)) {
+            return FreeName{serial, std::move(name), std::move(path)};
+        }
+    }
+    throw ConversionProblem{messages::NoFreeNameDescription()};
+}
+
+// Writes the picture data into a new file of the output folder and gives it
+// the first free name; a name that someone else takes meanwhile moves it on
+// to the next number.
+void WriteJpgFile(ConversionRun& run, InputFile& in, std::uint64_t pictureBytes,
+                  const NameParts& parts, const Folder& outputFolder, FreeName& name,
+                  bool durable) {
+    FileSystem& fs = run.Files;
+    const std::unique_ptr<OutputFile> out = fs.CreateOutputFile(outputFolder, durable);
+    const std::uint64_t copied = fs.CopyRemainder(in, *out);
+    if (copied != pictureBytes) {
+        throw ConversionProblem{messages::IncompleteCopyDescription(copied, pictureBytes)};
+    }
+    for (;;) {
+        try {
+            out->Publish(name.Name);
+            return;
+        } catch (const FileSystemError& error) {
+            if (!error.AlreadyExists()) {
+                throw;
+            }
+            name = FindFreeName(run, parts, outputFolder, name.Serial + 1);
+        }
+    }
+}
+
+}  // namespace
+
+bool IsToBeDeleted(const ConversionOptions& options, std::string_view name) {
     const std::string tail = UpperTail(name);
     switch (options.DeleteSourceFiles) {
         case 1:
@@ -40,60 +91,22 @@ bool ShouldDelete(const ConversionOptions& options, std::string_view name) {
     }
 }
 
-// Finds the first free name for the picture and, unless the run is a dry run,
-// creates the JPG file under it. Returns the full path and the serial number.
-std::unique_ptr<OutputFile> CreateJpgFile(ConversionRun& run, const NameParts& parts,
-                                          const Folder& outputFolder, const std::string& family,
-                                          std::string& path, std::int32_t& serial) {
-    FileSystem& fs = run.Files;
-    const auto hint = run.FirstUntriedSerial.find(family);
-    for (serial = hint == run.FirstUntriedSerial.end() ? 1 : hint->second;
-         serial <= HighestSerialNumber; ++serial) {
-        const std::string name = ComposeFileName(parts, serial);
-        if (!fs.IsValidName(name)) {
-            throw ConversionProblem{messages::InvalidNameDescription(name)};
-        }
-        path = fs.JoinPath(outputFolder.Path, name);
-        if (run.TakenPaths.contains(path)) {
-            continue;
-        }
-        if (fs.FileExists(path)) {
-            run.TakenPaths.insert(path);
-            continue;
-        }
-        if (run.DryRun) {
-            if (name.size() > fs.MaxNameLength(outputFolder)) {
-                throw FileSystemError(std::generic_category().message(ENAMETOOLONG), ENAMETOOLONG);
-            }
-            return nullptr;
-        }
-        try {
-            return fs.CreateNewFile(path);
-        } catch (const FileSystemError& error) {
-            if (!error.AlreadyExists()) {
-                throw;
-            }
-            // Someone took the name since the test: try the next number.
-            run.TakenPaths.insert(path);
-        }
-    }
-    throw ConversionProblem{messages::NoFreeNameDescription()};
-}
-
-void ReportConversionFailure(ConversionRun& run, const File& file, const std::string& why) {
+void ReportConversionFailure(ConversionRun& run, const std::string& path,
+                             const std::string& description) {
     ++run.Counters.NumberOfFailedFiles;
-    run.User.ShowMessage(messages::RunProblem(messages::ConvertSourceFileContext(file.Path), why),
-                         messages::ConvertTitle, MessageKind::Information);
+    run.User.ShowMessage(
+        messages::RunProblem(messages::ConvertSourceFileContext(path), description),
+        messages::ConvertTitle, MessageKind::Information);
 }
 
-}  // namespace
-
-bool ConvertPictureFile(ConversionRun& run, const File& file, const Folder& SourceFolder,
-                        const Folder& OutputFolder) {
+std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& file,
+                                               const Folder& SourceFolder,
+                                               const Folder& OutputFolder) {
     try {
         FileSystem& fs = run.Files;
         const std::unique_ptr<InputFile> in = fs.OpenForReading(file);
-        if (in->Size() <= HeaderSize) {
+        const FileIdentity identity = in->Identity();
+        if (identity.Size <= HeaderSize) {
             throw ConversionProblem{messages::NoPictureDataDescription()};
         }
         std::array<std::uint8_t, HeaderSize> header{};
@@ -104,43 +117,45 @@ bool ConvertPictureFile(ConversionRun& run, const File& file, const Folder& Sour
         // The picture's names for every serial number, in this folder.
         const std::string family =
             OutputFolder.Path + '\0' + parts.RecordedPart + '\0' + parts.DetailPart;
-        std::string path;
-        std::int32_t serial = 0;
-        const std::unique_ptr<OutputFile> out =
-            CreateJpgFile(run, parts, OutputFolder, family, path, serial);
-        if (out) {
-            fs.CopyRemainder(*in, *out);
-            // A source that is about to be deleted must not outlive its copy on
-            // the disk, so its JPG file is flushed before it goes.
-            out->Commit(ShouldDelete(run.Options, file.Name));
+        const auto hint = run.FirstUntriedSerial.find(family);
+        FreeName name = FindFreeName(run, parts, OutputFolder,
+                                     hint == run.FirstUntriedSerial.end() ? 1 : hint->second);
+        if (run.DryRun) {
+            if (name.Name.size() > fs.MaxNameLength(OutputFolder)) {
+                throw FileSystemError(std::generic_category().message(ENAMETOOLONG), ENAMETOOLONG);
+            }
+            run.PlannedPaths.insert(name.Path);
+        } else {
+            WriteJpgFile(run, *in, identity.Size - HeaderSize, parts, OutputFolder, name,
+                         IsToBeDeleted(run.Options, file.Name));
         }
-        run.TakenPaths.insert(path);
-        run.FirstUntriedSerial[family] = serial + 1;
-
-        ++run.Counters.SourceObjectNumber;
-        if (serial > 1) {
+        if (name.Serial > 1) {
+            run.FirstUntriedSerial[family] = name.Serial + 1;
             ++run.Counters.NumberOfSerializedFiles;
         }
+
+        ++run.Counters.SourceObjectNumber;
         if (run.OnWritten) {
-            run.OnWritten(path);
+            run.OnWritten(name.Path);
         }
         run.User.SetProgressPosition(run.Counters.SourceObjectNumber);
-        return true;
+        return identity;
     } catch (const FileSystemError& error) {
-        ReportConversionFailure(run, file, error.what());
+        ReportConversionFailure(run, file.Path, error.what());
     } catch (const ConversionProblem& problem) {
-        ReportConversionFailure(run, file, problem.Description);
+        ReportConversionFailure(run, file.Path, problem.Description);
     }
-    return false;
+    return std::nullopt;
 }
 
-void DeleteSourceFile(ConversionRun& run, const File& file) {
-    if (!ShouldDelete(run.Options, file.Name) || run.DryRun) {
+void DeleteSourceFile(ConversionRun& run, const File& file,
+                      const std::optional<FileIdentity>& converted) {
+    if (!IsToBeDeleted(run.Options, file.Name) || run.DryRun) {
         return;
     }
     const std::string context = messages::DeleteSourceFileContext(file.Path);
     try {
-        run.Files.DeleteFile(file);
+        run.Files.DeleteFile(file, converted);
     } catch (const FileSystemError& error) {
         ++run.Counters.NumberOfFailedDeletions;
         ReportDeletionFailure(run.User, context, error.what());

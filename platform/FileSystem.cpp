@@ -9,14 +9,16 @@ bool FileSystemError::AlreadyExists() const {
     return code_ == EEXIST;
 }
 
-void FileSystem::CopyRemainder(InputFile& from, OutputFile& to) {
+std::uint64_t FileSystem::CopyRemainder(InputFile& from, OutputFile& to) {
     std::vector<std::uint8_t> buffer(1 << 20);
+    std::uint64_t copied = 0;
     for (;;) {
         const std::size_t got = from.Read(buffer);
         if (got == 0) {
-            return;
+            return copied;
         }
         to.Write(std::span(buffer.data(), got));
+        copied += got;
     }
 }
 

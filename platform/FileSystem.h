@@ -1,6 +1,7 @@
 #pragma once
 // The file-system service: folders and files by handle, existence tests, folder
-// creation, exclusive file creation, byte streams and deletion.
+// creation, new files that get their name only when whole, byte streams and
+// deletion.
 //
 // Every failure is thrown as FileSystemError, whose what() is the system's own
 // description of it ("Permission denied", "No space left on device"), so that
@@ -10,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -37,6 +39,16 @@ struct FolderId {
     auto operator<=>(const FolderId&) const = default;
 };
 
+// What tells whether a file is still the one that was read: the same file
+// (device and inode), of the same size, not modified since.
+struct FileIdentity {
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    std::uint64_t Size = 0;
+    std::int64_t ModifiedNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 struct Folder {
     std::string Path;  // full path, no trailing separator except for a root
     std::string Name;  // own name, no path
@@ -49,22 +61,41 @@ struct File {
     std::string Name;  // name with extension, no path
 };
 
+// An entry that is neither a file nor a folder: a FIFO, a socket, a device or
+// a link that leads nowhere. `Description` says why it cannot be read.
+struct OtherEntry {
+    std::string Path;
+    std::string Name;
+    std::string Description;
+};
+
+// What a folder holds, in the order the system lists it.
+struct FolderListing {
+    std::vector<File> Files;  // regular files, also through links
+    std::vector<Folder> Subfolders;
+    std::vector<OtherEntry> Others;
+};
+
 class InputFile {
 public:
     virtual ~InputFile() = default;
-    virtual std::uint64_t Size() = 0;
+    // The file as it was when it was opened.
+    virtual FileIdentity Identity() = 0;
     // Reads up to buffer.size() bytes; returns 0 only at the end of the file.
     virtual std::size_t Read(std::span<std::uint8_t> buffer) = 0;
 };
 
-// A file created by CreateNewFile. Unless Commit succeeds, the file is removed
-// again when the object goes, so that no partial file is ever left behind.
+// A new file in a folder that has no name until Publish gives it one, so that
+// no file appears under a picture's name before it is whole. Unless published,
+// it leaves nothing behind when the object goes.
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
     virtual void Write(std::span<const std::uint8_t> bytes) = 0;
-    // Completes and closes the file; with `durable`, also flushes it to the disk.
-    virtual void Commit(bool durable) = 0;
+    // Completes the file and gives it `name` in its folder, never replacing
+    // anything. A taken name throws a FileSystemError whose AlreadyExists() is
+    // true; the file may then be published under another name.
+    virtual void Publish(const std::string& name) = 0;
 };
 
 class FileSystem {
@@ -73,32 +104,41 @@ public:
 
     // True only when a folder exists at `path` (an empty path names none).
     virtual bool FolderExists(const std::string& path) = 0;
+    // The folder that the system reaches at `path`, under its full path with
+    // every link and "." or ".." resolved by the system.
     virtual Folder GetFolder(const std::string& path) = 0;
     virtual void CreateFolder(const std::string& path) = 0;
     // True when anything is there under that name.
     virtual bool FileExists(const std::string& path) = 0;
 
-    // The files (regular files, also through links) directly in the folder, in
-    // the order the system lists them; other kinds of entries are left out.
-    virtual std::vector<File> Files(const Folder& folder) = 0;
-    virtual std::vector<Folder> Subfolders(const Folder& folder) = 0;
+    virtual FolderListing ListFolder(const Folder& folder) = 0;
 
+    // Opens a regular file for reading; anything else (a FIFO swapped in
+    // since the listing, a device) is refused without waiting on it.
     virtual std::unique_ptr<InputFile> OpenForReading(const File& file) = 0;
-    // Creates a new, empty file; never replaces one. A taken name throws a
-    // FileSystemError whose AlreadyExists() is true.
-    virtual std::unique_ptr<OutputFile> CreateNewFile(const std::string& path) = 0;
-    // Copies what is left of `from` into `to`, with bounded memory.
-    virtual void CopyRemainder(InputFile& from, OutputFile& to);
+    // A new file in `folder`, unnamed until published. With `durable`, the
+    // caller means to call MakeDurable on the folder, so its data may start
+    // on its way to the disk at once.
+    virtual std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) = 0;
+    // Copies what is left of `from` into `to` with bounded memory, and returns
+    // how many bytes it copied.
+    virtual std::uint64_t CopyRemainder(InputFile& from, OutputFile& to);
+    // Puts every file published into the folder, and the folder's entries,
+    // on the disk.
+    virtual void MakeDurable(const Folder& folder) = 0;
 
     // Read-only files and folders (no owner write permission), and entries of
     // a read-only folder, are refused with "Permission denied", whoever runs
-    // the program. DeleteFolder removes an empty folder only.
-    virtual void DeleteFile(const File& file) = 0;
+    // the program. With `expected`, a file that is no longer the one read
+    // (replaced, changed) is kept and refused. DeleteFolder removes an empty
+    // folder only.
+    virtual void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) = 0;
     virtual void DeleteFolder(const Folder& folder) = 0;
 
     // The folder's path, the separator and the name.
     virtual std::string JoinPath(const std::string& folderPath, const std::string& name) const;
-    // Whether `name` can stand as one file name here (no separator, not "." or "..").
+    // Whether `name` can stand as one file name here (no separator, no NUL,
+    // not "." or "..").
     virtual bool IsValidName(const std::string& name) const;
     // The longest file name, in bytes, that the folder's file system accepts.
     virtual std::size_t MaxNameLength(const Folder& folder) = 0;

@@ -1,24 +1,48 @@
 #pragma once
 // The file system services on POSIX systems, on the machine's own folders.
 
+#include <sys/types.h>
+
 #include "FileSystem.h"
 
 namespace ostrel {
 
 class PosixFileSystem : public FileSystem {
 public:
+    // How a new file gets its name. Each is used where the folder's file
+    // system allows it, the first that works: an unnamed file linked in under
+    // its name (Linux's O_TMPFILE); a hidden temporary name renamed without
+    // replacing; a temporary name moved over an empty file of our own, taken
+    // exclusively (file systems without either, such as FAT). Tests switch
+    // the first two off to reach the others.
+    struct Features {
+        bool UnnamedFiles = true;
+        bool RenameWithoutReplace = true;
+    };
+
+    PosixFileSystem() = default;
+    explicit PosixFileSystem(Features features) : features_(features) {}
+
     bool FolderExists(const std::string& path) override;
     Folder GetFolder(const std::string& path) override;
     void CreateFolder(const std::string& path) override;
     bool FileExists(const std::string& path) override;
-    std::vector<File> Files(const Folder& folder) override;
-    std::vector<Folder> Subfolders(const Folder& folder) override;
+    FolderListing ListFolder(const Folder& folder) override;
     std::unique_ptr<InputFile> OpenForReading(const File& file) override;
-    std::unique_ptr<OutputFile> CreateNewFile(const std::string& path) override;
-    void CopyRemainder(InputFile& from, OutputFile& to) override;
-    void DeleteFile(const File& file) override;
+    std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) override;
+    std::uint64_t CopyRemainder(InputFile& from, OutputFile& to) override;
+    void MakeDurable(const Folder& folder) override;
+    void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) override;
     void DeleteFolder(const Folder& folder) override;
     std::size_t MaxNameLength(const Folder& folder) override;
+
+protected:
+    // One call of the kernel's in-place copy (copy_file_range): the bytes it
+    // moved, 0 at the end of the input, or -1 with errno set.
+    virtual ssize_t CopyRange(int from, int to, std::size_t length);
+
+private:
+    Features features_;
 };
 
 }  // namespace ostrel

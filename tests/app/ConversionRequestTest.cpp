@@ -46,6 +46,25 @@ TEST_F(ConversionRequestTest, WarningsStopTheRequestInTheirOrder) {
     EXPECT_EQ(shown, std::vector<std::string>(2, "S=" + source));  // rewritten before the count
     EXPECT_EQ(user.Calls, (std::vector<std::string>{"busy:1", "busy:0", "message:Convert", "busy:1",
                                                     "busy:0", "message:Convert"}));
+
+    // A device name that no file name can hold is warned about once, before the question.
+    user = {};
+    options.OutputPath = tree.Folder("O").string();
+    for (const std::string& name : {std::string("a/b"), std::string("tab\there")}) {
+        options.DeviceName = name;
+        EXPECT_EQ(Request().Result, RequestOutcome::Status::Refused);
+    }
+    options.AddDeviceName = 0;  // not in the names: no matter
+    user.QuestionAnswer = Answer::No;
+    Request();
+    EXPECT_EQ(user.Prompts(), (std::vector<std::string>{
+                                  "The device name \"a/b\" holds a character that a file name "
+                                  "cannot hold.",
+                                  "The device name \"tab\there\" holds a character that a file "
+                                  "name cannot hold.",
+                                  "Convert 1 PMP file to JPG?"}));
+    EXPECT_EQ(user.Messages[0].Kind, MessageKind::Warning);
+    EXPECT_TRUE(fs::is_empty(tree / "O"));
 }
 
 TEST_F(ConversionRequestTest, NoChangesNothing) {
@@ -84,25 +103,28 @@ TEST_F(ConversionRequestTest, SummaryNeverCallsAFailedFileConverted) {
     EXPECT_EQ(user.Prompts().back(),
               "1 PMP file successfully converted to JPG.\r\n\r\n"
               "2 PMP files could not be converted.");
-    EXPECT_EQ(messages::Summary(3, 3, 3, 0, false),
+    EXPECT_EQ(messages::Summary(3, {.SourceObjectNumber = 3, .NumberOfSerializedFiles = 3}),
               "3 PMP files successfully converted to JPG.\r\n\r\n"
               "3 JPG files saved with incremented serial numbers.");
-    EXPECT_EQ(messages::Summary(1, 1, 0, 0, false), "1 PMP file successfully converted to JPG.");
-    EXPECT_EQ(messages::Summary(5, 0, 0, 0, true), "0 PMP files successfully converted to JPG.");
-    EXPECT_EQ(messages::Confirmation(1), "Convert 1 PMP file to JPG?");
+    EXPECT_EQ(messages::Summary(5, {.NumberOfSkippedFolders = 1}),
+              "0 PMP files successfully converted to JPG.");
+    EXPECT_EQ(messages::Summary(2, {.SourceObjectNumber = 2, .NumberOfLeftFiles = 1}),
+              "2 PMP files successfully converted to JPG.\r\n\r\n"
+              "1 PMP file left unconverted in folders that receive JPG files.");
 }
 
-TEST_F(ConversionRequestTest, AFolderThatCannotBeCountedIsReportedAndThePointerRestored) {
-    Picture("Bad/PSN00001.PMP");
-    files.UnlistableFolders.insert((tree / "S/Bad").string());
-    options.ProcessSubfolders = 1;
-    EXPECT_EQ(Request().Result, RequestOutcome::Status::Refused);
+TEST_F(ConversionRequestTest, ASubfolderThatCannotBeReadDoesNotRefuseTheRun) {
+    const std::string deep = tree.TooDeep("S/Bad", test::PmpFile({}, payload));
+    Picture("PSN00001.PMP");
+    options.ProcessSubfolders = 2;
+    const RequestOutcome outcome = Request();
+    EXPECT_EQ(outcome.FileCount, 1);
+    EXPECT_EQ(outcome.Counters.SourceObjectNumber, 1);
     EXPECT_EQ(user.Prompts(),
-              std::vector<std::string>{"Unable to read the folder \"" + (tree / "S").string() +
-                                       "\" due to the following problem: Permission denied."});
-    EXPECT_EQ(user.Messages[0].Kind, MessageKind::Warning);
-    EXPECT_EQ(user.Calls.front(), "busy:1");
-    EXPECT_EQ(user.Calls[1], "busy:0");
+              (std::vector<std::string>{
+                  "Convert 1 PMP file to JPG?",
+                  test::Problem("Unable to read source folder", deep, "File name too long"),
+                  "1 PMP file successfully converted to JPG."}));
 }
 
 TEST_F(ConversionRequestTest, AnOutputFolderInsideTheSourceIsLeftOutOfTheCount) {

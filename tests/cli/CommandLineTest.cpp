@@ -88,6 +88,7 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOption) {
         "always --revised always --illegal remove --omit recorded,album,shot --omit lens --omit "
         "flash,shutter,quality,revised,comment,device --device-name Mine --dry-run --print "
         "--quiet src out");
+    EXPECT_TRUE(Parse("--print0 a b").Command->Print0);
     ASSERT_TRUE(parsed.Command);
     ConversionOptions expected;
     expected.SourcePath = "src";
@@ -140,11 +141,21 @@ TEST_F(CommandLineTest, PrintsWhatItWroteAndTellsWhatHappenedByItsExitStatus) {
     EXPECT_EQ(result.Err, "");
     EXPECT_EQ(test::ReadBytes(first), test::EveryByte());
 
+    // For xargs -0: each path ended by a NUL, and the summary out of the way.
+    result = Convert({"--print0", "--quiet"});
+    EXPECT_EQ(result.Out, (tree / "O").string() +
+                              "/{DT=1999-07-04 @14-05-09}{DV=Sony DSC-F1{LE=Forward}{FL=Y}"
+                              "{SP=033ms}{CP=Standard}}{VO=001}{CO=a[Colon]b}.jpg" +
+                              std::string(1, '\0'));
+    EXPECT_EQ(result.Err, "1 PMP file successfully converted to JPG.\n");
+
     const auto bad = tree.Write("S/PSN00009.PMP", "short");
     result = Convert({"--quiet"});
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Out,
-              "1 PMP file successfully converted to JPG.\n\n1 PMP file could not be converted.\n");
+              "1 PMP file successfully converted to JPG.\n\n"
+              "1 JPG file saved with incremented serial number.\n\n"
+              "1 PMP file could not be converted.\n");
     EXPECT_TRUE(result.Err.starts_with("Unable to convert source file \"" + bad.string() + "\"\n"));
 
     result = RunConvert({(tree / "none").string(), "x"}, tree.Folder("home"));

@@ -12,69 +12,99 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::string Failure(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const FileSystemError& error) {
+        return error.what();
+    }
+    return "no failure";
+}
+
 class SystemFileSystem : public ::testing::Test {
 protected:
-    std::string Failure(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const FileSystemError& error) {
-            return error.what();
-        }
-        return "no failure";
-    }
     PosixFileSystem files;
     test::TempTree tree;
 };
 
-TEST_F(SystemFileSystem, FoldersByFullPathAndListingsByKind) {
+TEST_F(SystemFileSystem, FoldersAsTheSystemReachesThemAndListingsByKind) {
     tree.Write("F/a.PMP", "a");
     tree.Folder("F/sub");
+    tree.Folder("real/deep");
     ::symlink("a.PMP", (tree / "F/link.PMP").c_str());
     ::symlink("missing", (tree / "F/dangling.PMP").c_str());
     ::symlink("sub", (tree / "F/sublink").c_str());
     ::mkfifo((tree / "F/fifo.PMP").c_str(), 0666);
+    ::symlink((tree / "real/deep").c_str(), (tree / "link").c_str());
     const Folder folder = files.GetFolder((tree / "F/./sub/../").string());
     EXPECT_EQ(folder.Path, (tree / "F").string());
     EXPECT_EQ(folder.Name, "F");
+    // "link/.." is the parent of the link's target, not the folder holding the link.
+    EXPECT_EQ(files.GetFolder((tree / "link/..").string()).Path, (tree / "real").string());
     EXPECT_EQ(files.GetFolder("/").Path, "/");
     EXPECT_FALSE(files.FolderExists(""));
     EXPECT_EQ(Failure([&] { files.GetFolder((tree / "none").string()); }),
               "No such file or directory");
 
+    const FolderListing listing = files.ListFolder(folder);
     std::vector<std::string> names;
-    for (const File& file : files.Files(folder)) {
+    for (const File& file : listing.Files) {
         names.push_back(file.Name);
         EXPECT_EQ(file.Path, (tree / "F" / file.Name).string());
     }
-    for (const Folder& sub : files.Subfolders(folder)) {
+    for (const Folder& sub : listing.Subfolders) {
         names.push_back(sub.Name + (sub.IsLink ? "@/" : "/"));
     }
-    std::sort(names.begin(), names.end());  // no fifo, no dangling link
-    EXPECT_EQ(names, (std::vector<std::string>{"a.PMP", "link.PMP", "sub/", "sublink@/"}));
-}
-
-TEST_F(SystemFileSystem, NewFilesNeverReplaceOneAndVanishUnlessCommitted) {
-    const auto taken = tree.Write("taken.jpg", "keep");
-    EXPECT_EQ(Failure([&] { files.CreateNewFile(taken.string()); }), "File exists");
-    EXPECT_EQ(test::ReadBytes(taken).size(), 4U);
-    {
-        auto out = files.CreateNewFile((tree / "partial.jpg").string());
-        out->Write(std::vector<std::uint8_t>{1, 2, 3});
+    for (const OtherEntry& other : listing.Others) {
+        names.push_back(other.Name + ": " + other.Description);
     }
-    EXPECT_FALSE(fs::exists(tree / "partial.jpg"));
-    files.CreateNewFile((tree / "done.jpg").string())->Commit(true);
-    EXPECT_TRUE(fs::exists(tree / "done.jpg"));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.PMP", "dangling.PMP: No such file or directory",
+                                               "fifo.PMP: It is not a regular file", "link.PMP",
+                                               "sub/", "sublink@/"}));
+    // Opened without waiting for a writer that never comes.
+    EXPECT_EQ(Failure([&] {
+                  files.OpenForReading({(tree / "F/fifo.PMP").string(), "fifo.PMP"});
+              }),
+              "It is not a regular file");
 }
 
-TEST_F(SystemFileSystem, ReadOnlyMeansReadOnlyEvenForRoot) {
+TEST_F(SystemFileSystem, NewFilesGetTheirNameOnlyWhenWholeAndNeverReplaceOne) {
+    using Features = PosixFileSystem::Features;
+    for (const Features features :
+         {Features{true, true}, Features{false, true}, Features{false, false}}) {
+        PosixFileSystem system(features);
+        const fs::path folder = tree.Folder("F" + std::to_string(features.UnnamedFiles) +
+                                            std::to_string(features.RenameWithoutReplace));
+        tree.Write(fs::relative(folder / "taken.jpg", tree.Root()).string(), "keep");
+        const Folder out = system.GetFolder(folder.string());
+        {
+            auto file = system.CreateOutputFile(out, true);
+            file->Write(std::vector<std::uint8_t>{1, 2, 3});
+            EXPECT_EQ(Failure([&] { file->Publish("taken.jpg"); }), "File exists");
+            file->Publish("new.jpg");
+            system.CreateOutputFile(out, false)->Write(std::vector<std::uint8_t>{4});
+        }
+        EXPECT_EQ(test::ReadBytes(folder / "taken.jpg"), (test::Bytes{'k', 'e', 'e', 'p'}));
+        EXPECT_EQ(test::ReadBytes(folder / "new.jpg"), (test::Bytes{1, 2, 3}));
+        // Nothing else: neither the unpublished file nor a temporary name.
+        EXPECT_EQ(test::FileNames(folder), (std::vector<std::string>{"new.jpg", "taken.jpg"}));
+        system.MakeDurable(out);
+    }
+}
+
+TEST_F(SystemFileSystem, ReadOnlyOrChangedFilesAreNotDeletedEvenByRoot) {
     const auto file = tree.Write("ro.PMP", "x");
     test::MakeReadOnly(file);
     const auto inner = tree.Write("locked/inner.PMP", "y");
     tree.Folder("locked/empty");
     test::MakeReadOnly(tree / "locked");
-    EXPECT_EQ(Failure([&] { files.DeleteFile({file.string(), "ro.PMP"}); }), "Permission denied");
     EXPECT_EQ(Failure([&] {
-                  files.DeleteFile({inner.string(), "inner.PMP"});
+                  files.DeleteFile({file.string(), "ro.PMP"}, {});
+              }),
+              "Permission denied");
+    EXPECT_EQ(Failure([&] {
+                  files.DeleteFile({inner.string(), "inner.PMP"}, {});
               }),
               "Permission denied");
     EXPECT_EQ(Failure([&] { files.DeleteFolder(files.GetFolder((tree / "locked").string())); }),
@@ -87,6 +117,17 @@ TEST_F(SystemFileSystem, ReadOnlyMeansReadOnlyEvenForRoot) {
     tree.Write("full/f", "x");
     EXPECT_EQ(Failure([&] { files.DeleteFolder(files.GetFolder((tree / "full").string())); }),
               "Directory not empty");
+
+    // A file put in the place of the one that was read is kept.
+    const File read{tree.Write("a.PMP", "read").string(), "a.PMP"};
+    const FileIdentity identity = files.OpenForReading(read)->Identity();
+    fs::remove(read.Path);
+    tree.Write("a.PMP", "other");
+    EXPECT_EQ(Failure([&] { files.DeleteFile(read, identity); }),
+              "It has changed since it was converted");
+    EXPECT_TRUE(fs::exists(read.Path));
+    files.DeleteFile(read, files.OpenForReading(read)->Identity());
+    EXPECT_FALSE(fs::exists(read.Path));
 }
 
 }  // namespace

@@ -96,7 +96,8 @@ TEST_F(ConvertFilesTest, EmptiedSubfoldersAreDeletedAndOthersKept) {
 TEST_F(ConvertFilesTest, OutputInsideTheSourceTreeIsNeverASource) {
     Picture("PSN00001.PMP");
     Picture("Alpha/PSN00002.PMP");
-    options.OutputPath = tree.Folder("S/Out").string();
+    Picture("Out/old/PSN00003.PMP");
+    options.OutputPath = (tree / "S/Out").string();
     options.ProcessSubfolders = 1;
     options.DeleteSourceSubfolders = 1;
     options.DeleteSourceFiles = 1;
@@ -106,7 +107,13 @@ TEST_F(ConvertFilesTest, OutputInsideTheSourceTreeIsNeverASource) {
     EXPECT_EQ(FileNames(tree / "S/Out/Alpha").size(), 1U);
     EXPECT_FALSE(fs::exists(tree / "S/Out/Out"));
     EXPECT_FALSE(fs::exists(tree / "S/Alpha"));
-    EXPECT_TRUE(user.Messages.empty());
+    // The picture in the output folder is not converted, and not in silence.
+    EXPECT_TRUE(fs::exists(tree / "S/Out/old/PSN00003.PMP"));
+    EXPECT_EQ(counters.NumberOfLeftFiles, 1);
+    EXPECT_EQ(user.Prompts(), std::vector<std::string>{Problem(
+                                  "Unable to convert source folder", (tree / "S/Out").string(),
+                                  "The conversion writes its JPG files into this "
+                                  "folder")});
 
     options.OutputPath = options.SourcePath;  // the same folder
     options.DeleteSourceFiles = 0;
@@ -119,42 +126,63 @@ TEST_F(ConvertFilesTest, LinksNeitherLoopNorLeadDeletionOutOfTheTree) {
     Picture("A/PSN00001.PMP");
     ASSERT_EQ(::symlink("..", (tree / "S/A/up").c_str()), 0);
     ASSERT_EQ(::symlink("../S", (tree / "S/A/again").c_str()), 0);
+    tree.Write("Elsewhere/PSN00002.PMP", test::PmpFile({}, payload));
+    tree.Write("Elsewhere/Deeper/PSN00003.PMP", test::PmpFile({}, payload));
     tree.Folder("Elsewhere/Empty");
     tree.Folder("S/Hollow");
-    ASSERT_EQ(::symlink((tree / "Elsewhere").c_str(), (tree / "S/Hollow/link").c_str()), 0);
+    ASSERT_EQ(::symlink((tree / "Elsewhere/Empty").c_str(), (tree / "S/Hollow/link").c_str()), 0);
     ASSERT_EQ(::symlink((tree / "Elsewhere").c_str(), (tree / "S/TopLink").c_str()), 0);
-    options.ProcessSubfolders = 1;
-    options.DeleteSourceSubfolders = 1;
-    EXPECT_EQ(CountFiles(files, options.SourcePath, "PMP", true), 1);
-    Convert();
-    EXPECT_EQ(counters.SourceObjectNumber, 1);
-    EXPECT_TRUE(fs::exists(tree / "Elsewhere/Empty"));
-    EXPECT_TRUE(fs::is_symlink(tree / "S/TopLink"));
-    EXPECT_TRUE(fs::is_symlink(tree / "S/Hollow/link"));
-}
-
-TEST_F(ConvertFilesTest, FoldersThatFailAreReportedAndTheirSubtreesLeftAlone) {
-    Picture("Bad/PSN00001.PMP");
-    Picture("Blocked/PSN00002.PMP");
-    Picture("Good/PSN00003.PMP");
-    files.UnlistableFolders.insert((tree / "S/Bad").string());
-    tree.Write("O/Blocked", "a file in the way");
     options.ProcessSubfolders = 1;
     options.DeleteSourceFiles = 1;
     options.DeleteSourceSubfolders = 1;
+    EXPECT_EQ(CountFiles(files, options.SourcePath, "PMP", true), 3);
     Convert();
-    EXPECT_EQ(counters.SourceObjectNumber, 1);
-    EXPECT_EQ(counters.NumberOfSkippedFolders, 2);
-    EXPECT_TRUE(fs::exists(tree / "S/Bad/PSN00001.PMP"));
-    EXPECT_TRUE(fs::exists(tree / "S/Blocked/PSN00002.PMP"));
-    EXPECT_FALSE(fs::exists(tree / "S/Good"));
+    // The pictures outside the tree are converted but stay, reported once.
+    EXPECT_EQ(counters.SourceObjectNumber, 3);
+    EXPECT_TRUE(fs::exists(tree / "Elsewhere/PSN00002.PMP"));
+    EXPECT_TRUE(fs::exists(tree / "Elsewhere/Deeper/PSN00003.PMP"));
+    EXPECT_TRUE(fs::exists(tree / "Elsewhere/Empty"));
+    EXPECT_TRUE(fs::is_symlink(tree / "S/TopLink"));
+    EXPECT_TRUE(fs::is_symlink(tree / "S/Hollow/link"));
     std::vector<std::string> prompts = user.Prompts();
     std::sort(prompts.begin(), prompts.end());
     EXPECT_EQ(prompts,
-              (std::vector<std::string>{Problem("Unable to create output folder",
-                                                (tree / "O/Blocked").string(), "File exists"),
-                                        Problem("Unable to read source folder",
-                                                (tree / "S/Bad").string(), "Permission denied")}));
+              (std::vector<std::string>{
+                  Problem("Unable to delete source files in", (tree / "S/TopLink").string(),
+                          "The folder is reached through a link, so its files may lie outside "
+                          "the source folder"),
+                  Problem("Unable to delete source subfolder", (tree / "S/Hollow").string(),
+                          "It holds the link \"" + (tree / "S/Hollow/link").string() +
+                              "\", and nothing is deleted through a link")}));
+}
+
+TEST_F(ConvertFilesTest, FoldersThatFailAreReportedAndTheirSubtreesLeftAlone) {
+    const std::string deep = tree.TooDeep("S/Bad", test::PmpFile({}, payload));
+    Picture("Good/PSN00003.PMP");
+    options.ProcessSubfolders = 2;
+    options.DeleteSourceFiles = 1;
+    options.DeleteSourceSubfolders = 1;
+    Convert();
+    EXPECT_FALSE(fs::exists(tree / "S/Good"));
+
+    Picture("Blocked/PSN00002.PMP");
+    tree.Write("O/Blocked", "a file in the way");
+    options.ProcessSubfolders = 1;  // output subfolders that cannot be made
+    Convert();
+    EXPECT_EQ(counters.SourceObjectNumber, 1);
+    EXPECT_EQ(counters.NumberOfSkippedFolders, 3);
+    EXPECT_TRUE(fs::exists(tree / "S/Bad"));
+    EXPECT_TRUE(fs::exists(tree / "S/Blocked/PSN00002.PMP"));
+    std::string deepOutput = deep;
+    deepOutput.replace(deep.find("/S/Bad/"), 7, "/O/Bad/");
+    std::vector<std::string> prompts = user.Prompts();
+    std::sort(prompts.begin(), prompts.end());
+    EXPECT_EQ(
+        prompts,
+        (std::vector<std::string>{
+            Problem("Unable to create output folder", deepOutput, "File name too long"),
+            Problem("Unable to create output folder", (tree / "O/Blocked").string(), "File exists"),
+            Problem("Unable to read source folder", deep, "File name too long")}));
 }
 
 TEST_F(ConvertFilesTest, CountFilesByTheLastThreeCharacters) {
@@ -171,8 +199,9 @@ TEST_F(ConvertFilesTest, CountFilesByTheLastThreeCharacters) {
     EXPECT_EQ(CountFiles(files, s, "*", true), 9);
     EXPECT_EQ(CountFiles(files, (tree / "S/empty").string(), "*", true), 0);
     EXPECT_EQ(CountFiles(files, s, "PMP", true, {files.GetFolder(s + "/sub").Id}), 5);
-    files.UnlistableFolders.insert(s + "/sub/deeper");
+    tree.TooDeep("S/sub/deeper", {});
     EXPECT_THROW(CountFiles(files, s, "PMP", true), FileSystemError);
+    EXPECT_EQ(CountFiles(files, s, "PMP", true, {}, UnreadableSubfolders::Skip), 6);
 }
 
 }  // namespace

@@ -1,5 +1,11 @@
 // Converting single PMP files: bytes, names, serial numbers, deletion, failures.
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <fstream>
 
 #include "EngineFixture.h"
@@ -84,7 +90,7 @@ TEST_F(ConvertPictureFileTest, SharedNamesStayLinearAndEndAt32767) {
     Convert();
     EXPECT_EQ(counters.SourceObjectNumber, 2);
     EXPECT_TRUE(fs::exists(tree / "O/.jpg") && fs::exists(tree / "O/{SN=32767}.jpg"));
-    EXPECT_LE(files.FileExistsCalls, 32767);  // no taken name is tested twice
+    EXPECT_LE(files.FileExistsCalls, 32768);  // no taken name is tested twice but the first
     ASSERT_EQ(user.Messages.size(), 1U);
     EXPECT_TRUE(user.Messages[0].Prompt.ends_with(
         "due to the following problem: Every serial number up to 32767 is taken for this "
@@ -103,13 +109,19 @@ TEST_F(ConvertPictureFileTest, FilesThatCannotBeConvertedAreReportedAndKept) {
     options.DeviceName = "Sony DSC-F1";
     files.WriteLimit = 100;  // the disk fills up
     Convert();
+    files.WriteLimit = -1;
+    files.AfterOpening = [&](const File&) { fs::resize_file(a, 224); };  // cut short meanwhile
+    Convert();
     EXPECT_TRUE(fs::exists(a));
-    EXPECT_TRUE(FileNames(tree / "O").empty());
+    EXPECT_TRUE(fs::is_empty(tree / "O"));
     EXPECT_TRUE(FileNames(tree.Root()).empty());
     EXPECT_EQ(counters.SourceObjectNumber, 0);
-    EXPECT_EQ(counters.NumberOfFailedFiles, 4);
+    EXPECT_EQ(counters.NumberOfFailedFiles, 5);
     std::vector<std::string> prompts = user.Prompts();
-    ASSERT_EQ(prompts.size(), 4U);
+    ASSERT_EQ(prompts.size(), 5U);
+    EXPECT_EQ(prompts[4], Unconverted(a,
+                                      "Only 100 of its 1256 bytes of picture data could be "
+                                      "copied"));
     EXPECT_EQ(std::set<std::string>(prompts.begin(), prompts.begin() + 2),
               (std::set<std::string>{
                   Unconverted(a, "File name too long"),
@@ -138,21 +150,104 @@ TEST_F(ConvertPictureFileTest, DeletionModes) {
     }
     EXPECT_TRUE(user.Messages.empty());
     EXPECT_EQ(counters.SourceObjectNumber, 4);  // only the PMP file is ever converted
-    EXPECT_EQ(files.DurableCommits, 2);         // on the disk before its source goes
+    // Its JPG file on the disk before the source goes: one flush for a folder's batch.
+    const std::string durable = "durable:" + (tree / "O").string();
+    const std::string deleted = "delete:" + (tree / "S").string() + "/PSN00001.";
+    ASSERT_EQ(files.Log.size(), 6U);
+    std::sort(files.Log.begin() + 4, files.Log.end());  // PMX and PMF as listed
+    EXPECT_EQ(files.Log, (Names{durable, deleted + "PMP", durable, deleted + "PMP", deleted + "PMF",
+                                deleted + "PMX"}));
 }
 
-TEST_F(ConvertPictureFileTest, AReadOnlySourceIsConvertedReportedAndKept) {
+TEST_F(ConvertPictureFileTest, ReadOnlyOrChangedSourcesAreConvertedReportedAndKept) {
     options.DeleteSourceFiles = 1;
     DateOnly();
     const auto a = Picture("a.PMP");
     const auto b = Picture("b.PMP");
+    const auto c = Picture("c.PMP");
     test::MakeReadOnly(a);
+    // Whichever of b and c is converted first is written to again before its
+    // deletion comes: it is no longer the file that was converted.
+    std::string first;
+    files.AfterOpening = [&](const File& file) {
+        if (file.Path != a.string() && first.empty()) {
+            first = file.Path;
+        } else if (file.Path != a.string()) {
+            std::ofstream(first, std::ios::app) << "more";
+        }
+    };
     Convert();
-    EXPECT_EQ(counters.SourceObjectNumber, 2);
-    EXPECT_EQ(counters.NumberOfFailedDeletions, 1);
-    EXPECT_TRUE(fs::exists(a) && !fs::exists(b));
-    EXPECT_EQ(user.Prompts(),
-              Names{Problem("Unable to delete source file", a.string(), "Permission denied")});
+    EXPECT_EQ(counters.SourceObjectNumber, 3);
+    EXPECT_EQ(counters.NumberOfFailedDeletions, 2);
+    EXPECT_TRUE(fs::exists(a) && fs::exists(first));
+    EXPECT_EQ(test::FileNames(tree / "S").size(), 2U);
+    std::vector<std::string> prompts = user.Prompts();
+    std::sort(prompts.begin(), prompts.end());
+    EXPECT_EQ(prompts,
+              (Names{Problem("Unable to delete source file", a.string(), "Permission denied"),
+                     Problem("Unable to delete source file", first,
+                             "It has changed since it was converted")}));
+}
+
+TEST_F(ConvertPictureFileTest, EntriesThatAreNotPicturesAreReportedOnceAndNeverDeleted) {
+    options.DeleteSourceFiles = 2;
+    options.ProcessSubfolders = 1;
+    const auto a = Picture("a.PMP");
+    const auto b = Picture("b.PMP");
+    tree.Write("S/b.PMX", "stays with b.PMP");
+    tree.Write("S/a.PMF", "goes with a.PMP");
+    ::mkfifo((tree / "S/fifo.PMP").c_str(), 0666);
+    ::symlink("nowhere", (tree / "S/dangling.PMP").c_str());
+    Picture("folder.PMP/c.PMP");
+    // Once the first picture is open, b.PMP (or a.PMP) becomes a FIFO that no
+    // one writes to: it must be refused, not waited on for ever.
+    fs::path swapped;
+    files.AfterOpening = [&](const File& file) {
+        if (swapped.empty()) {
+            swapped = file.Path == a.string() ? b : a;
+            fs::remove(swapped);
+            ::mkfifo(swapped.c_str(), 0666);
+        }
+    };
+    Convert();
+    EXPECT_EQ(counters.SourceObjectNumber, 2);  // the first of a and b, and c.PMP
+    EXPECT_EQ(counters.NumberOfFailedFiles, 4);
+    Names expected = {Unconverted(tree / "S/dangling.PMP", "No such file or directory"),
+                      Unconverted(swapped, "It is not a regular file"),
+                      Unconverted(tree / "S/fifo.PMP", "It is not a regular file"),
+                      Unconverted(tree / "S/folder.PMP", "It is a folder, not a file")};
+    Names prompts = user.Prompts();
+    std::sort(prompts.begin(), prompts.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(prompts, expected);
+    // Regular files only: the other Sony file of the picture that failed stays.
+    EXPECT_EQ(FileNames(tree / "S"), swapped == b ? Names{"b.PMX"} : Names{"a.PMF"});
+    EXPECT_TRUE(fs::exists(tree / "S/fifo.PMP") && fs::is_symlink(tree / "S/dangling.PMP"));
+}
+
+TEST_F(ConvertPictureFileTest, AConversionKilledMidCopyLeavesNoPartialPicture) {
+    const std::uintmax_t size = std::uintmax_t{256} << 20;
+    fs::resize_file(Picture("big.PMP"), 124 + size);
+    const std::string out = (tree / "O").string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        Convert();
+        ::_exit(0);
+    }
+    // As soon as the child has its new file open in the output folder, kill it.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (bool writing = false; !writing && std::chrono::steady_clock::now() < giveUp;) {
+        std::error_code error;
+        for (const auto& fd :
+             fs::directory_iterator("/proc/" + std::to_string(child) + "/fd", error)) {
+            writing = writing || fs::read_symlink(fd, error).string().starts_with(out);
+        }
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    for (const auto& entry : fs::directory_iterator(out)) {
+        EXPECT_EQ(entry.file_size(), size) << entry.path();
+    }
 }
 
 TEST(IsPictureFile, LooksAtTheLastThreeCharactersOnly) {

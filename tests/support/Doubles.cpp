@@ -36,32 +36,33 @@ std::vector<std::string> RecordingUser::CallsStartingWith(const std::string& pre
 
 namespace {
 
-[[noreturn]] void Fail(int code) {
-    throw FileSystemError(std::generic_category().message(code), code);
-}
-
-// Passes writes through until the limit, then fails as a full disk does.
-class LimitedOutput : public OutputFile {
+// Passes writes through until the limit, then fails as a full disk does; takes
+// a raced name just before the file is given it.
+class FaultyOutput : public OutputFile {
 public:
-    LimitedOutput(std::unique_ptr<OutputFile> real, std::int64_t limit, int& durableCommits)
-        : real_(std::move(real)), left_(limit), durableCommits_(durableCommits) {}
+    FaultyOutput(std::unique_ptr<OutputFile> real, std::string folder, FaultyFileSystem& fs)
+        : real_(std::move(real)), folder_(std::move(folder)), fs_(fs), left_(fs.WriteLimit) {}
     void Write(std::span<const std::uint8_t> bytes) override {
         if (left_ >= 0 && static_cast<std::int64_t>(bytes.size()) > left_) {
             real_->Write(bytes.first(static_cast<std::size_t>(left_)));
-            Fail(ENOSPC);
+            throw FileSystemError(std::generic_category().message(ENOSPC), ENOSPC);
         }
         left_ -= left_ >= 0 ? static_cast<std::int64_t>(bytes.size()) : 0;
         real_->Write(bytes);
     }
-    void Commit(bool durable) override {
-        real_->Commit(durable);
-        durableCommits_ += durable ? 1 : 0;
+    void Publish(const std::string& name) override {
+        const std::string path = fs_.JoinPath(folder_, name);
+        if (fs_.RacedFiles.erase(path) > 0) {
+            std::ofstream(path) << "someone else's";
+        }
+        real_->Publish(name);
     }
 
 private:
     std::unique_ptr<OutputFile> real_;
+    std::string folder_;
+    FaultyFileSystem& fs_;
     std::int64_t left_;
-    int& durableCommits_;
 };
 
 }  // namespace
@@ -71,26 +72,27 @@ bool FaultyFileSystem::FileExists(const std::string& path) {
     return PosixFileSystem::FileExists(path);
 }
 
-std::vector<File> FaultyFileSystem::Files(const Folder& folder) {
-    if (UnlistableFolders.contains(folder.Path)) {
-        Fail(EACCES);
+std::unique_ptr<InputFile> FaultyFileSystem::OpenForReading(const File& file) {
+    auto in = PosixFileSystem::OpenForReading(file);
+    if (AfterOpening) {
+        AfterOpening(file);
     }
-    return PosixFileSystem::Files(folder);
+    return in;
 }
 
-std::vector<Folder> FaultyFileSystem::Subfolders(const Folder& folder) {
-    if (UnlistableFolders.contains(folder.Path)) {
-        Fail(EACCES);
-    }
-    return PosixFileSystem::Subfolders(folder);
+std::unique_ptr<OutputFile> FaultyFileSystem::CreateOutputFile(const Folder& folder, bool durable) {
+    return std::make_unique<FaultyOutput>(PosixFileSystem::CreateOutputFile(folder, durable),
+                                          folder.Path, *this);
 }
 
-std::unique_ptr<OutputFile> FaultyFileSystem::CreateNewFile(const std::string& path) {
-    if (RacedFiles.erase(path) > 0) {
-        std::ofstream(path) << "someone else's";
-    }
-    return std::make_unique<LimitedOutput>(PosixFileSystem::CreateNewFile(path), WriteLimit,
-                                           DurableCommits);
+void FaultyFileSystem::MakeDurable(const Folder& folder) {
+    Log.push_back("durable:" + folder.Path);
+    PosixFileSystem::MakeDurable(folder);
+}
+
+void FaultyFileSystem::DeleteFile(const File& file, const std::optional<FileIdentity>& expected) {
+    Log.push_back("delete:" + file.Path);
+    PosixFileSystem::DeleteFile(file, expected);
 }
 
 }  // namespace ostrel::test

@@ -50,19 +50,23 @@ public:
     std::vector<std::string> Calls;
 };
 
-// The real file system, with failures switched on where a test asks for them.
+// The real file system, with what cannot be made for real switched on where a
+// test asks for it, and a log of the flushes and deletions in their order.
 class FaultyFileSystem : public PosixFileSystem {
 public:
-    std::set<std::string> UnlistableFolders;  // full paths whose listing fails
-    std::set<std::string> RacedFiles;         // created by "someone else" just before us
-    std::int64_t WriteLimit = -1;             // bytes a new file takes before the disk is full
+    using PosixFileSystem::PosixFileSystem;
+
+    std::set<std::string> RacedFiles;  // names taken by "someone else" just before ours
+    std::int64_t WriteLimit = -1;      // bytes a new file takes before the disk is full
+    std::function<void(const File&)> AfterOpening;  // meddles with a source once it is open
     std::int64_t FileExistsCalls = 0;
-    int DurableCommits = 0;
+    std::vector<std::string> Log;  // "durable:<folder>", "delete:<file>", in order
 
     bool FileExists(const std::string& path) override;
-    std::vector<File> Files(const Folder& folder) override;
-    std::vector<Folder> Subfolders(const Folder& folder) override;
-    std::unique_ptr<OutputFile> CreateNewFile(const std::string& path) override;
+    std::unique_ptr<InputFile> OpenForReading(const File& file) override;
+    std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) override;
+    void MakeDurable(const Folder& folder) override;
+    void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) override;
 };
 
 // A settings store in memory: (application, section, key) -> text.

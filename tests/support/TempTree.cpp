@@ -1,6 +1,11 @@
 #include "TempTree.h"
 
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <limits.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -23,6 +28,9 @@ TempTree::~TempTree() {
     }
     fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, error);
     fs::remove_all(root_, error);
+    if (error) {  // paths beyond the system's limit: rm works through open folders
+        std::system(("rm -rf '" + root_.string() + "'").c_str());
+    }
 }
 
 fs::path TempTree::Folder(const std::string& relative) const {
@@ -36,6 +44,24 @@ fs::path TempTree::Write(const std::string& relative, const Bytes& bytes) const 
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
     return root_ / relative;
+}
+
+std::string TempTree::TooDeep(const std::string& relative, const Bytes& picture) const {
+    std::string path = Folder(relative).string();
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
+    const std::string name(200, 'd');
+    while (path.size() < PATH_MAX) {
+        ::mkdirat(fd, name.c_str(), 0777);
+        const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        path += "/" + name;
+    }
+    const int file = ::openat(fd, "PSN00001.PMP", O_WRONLY | O_CREAT, 0666);
+    EXPECT_EQ(::write(file, picture.data(), picture.size()), static_cast<ssize_t>(picture.size()));
+    ::close(file);
+    ::close(fd);
+    return path;
 }
 
 Bytes ReadBytes(const fs::path& path) {

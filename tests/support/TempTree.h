@@ -28,6 +28,10 @@ public:
     fs::path Write(const std::string& relative, const std::string& text) const {
         return Write(relative, Bytes(text.begin(), text.end()));
     }
+    // A chain of folders below `relative` whose last folder's path is longer
+    // than the system takes, so that it cannot be listed (even by root), with
+    // PSN00001.PMP holding `picture` in it. Returns that last folder's path.
+    std::string TooDeep(const std::string& relative, const Bytes& picture) const;
 
 private:
     fs::path root_;
