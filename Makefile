@@ -3,9 +3,11 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 300
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build test test-asan run samples demo bench screenshots install clean
+.PHONY: all deps build test test-asan fuzz run samples demo bench screenshots install clean
 
 all: build
 
@@ -27,6 +29,20 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=10
+
+$(FUZZ_BUILD)/build.ninja:
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOSTREL_WERROR=ON \
+	    -DOSTREL_SANITIZE=ON -DOSTREL_FUZZ=ON -DOSTREL_GUI=OFF -DOSTREL_CLI=OFF \
+	    -DOSTREL_TESTS=OFF -DOSTREL_BENCH=OFF
+
+# Header decoding and name composition under libFuzzer, ASan and UBSan, for
+# FUZZ_SECONDS (a few minutes by default), starting from the sample files.
+fuzz: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	mkdir -p $(FUZZ_BUILD)/corpus
+	$(FUZZ_BUILD)/fuzz/ostrel-fuzz-names -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    $(FUZZ_BUILD)/corpus samples/PIC00001 samples/PIC00002 samples/PIC00003
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -60,4 +76,4 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
