@@ -50,6 +50,8 @@ echo "Generating trees in $work ..." >&2
 "$make_samples" tree "$work/shared" 100 100 4096 shared 2>/dev/null
 "$make_samples" tree "$work/distinct" 100 100 4096 2>/dev/null
 "$make_samples" big "$work/big/PSN00001.PMP" $((1 << 30)) 2>/dev/null
+"$make_samples" tree "$work/m1k" 10 100 1024 2>/dev/null
+"$make_samples" tree "$work/m100k" 1000 100 1024 2>/dev/null
 mkdir -p "$work/count"
 for d in $(seq 1 1000); do
     mkdir -p "$work/count/d$d"
@@ -62,6 +64,25 @@ reset='rm -rf "$work/out"'
 t_cp=$(timed cp -r "$work/src" "$work/out")
 reset='rm -rf "$work/out"; mkdir -p "$work/out"'
 t_loop=$(runs=1 timed shell_loop "$work/src" "$work/out")  # slow: once is enough
+
+# Deleting the sources: each run on a fresh copy of the tree, with and without.
+reset='rm -rf "$work/out" "$work/run"; mkdir -p "$work/out"; cp -r "$work/src" "$work/run"'
+t_keep=$(timed "$convert" --quiet --subfolders matching "$work/run" "$work/out")
+t_delete=$(timed "$convert" --quiet --subfolders matching --delete-files pmp "$work/run" "$work/out")
+# The floor for deleting: the sources may go only once the copies are on the disk.
+t_synced=$(timed sh -c '"$0" --quiet --subfolders matching "$1" "$2" && sync' \
+    "$convert" "$work/run" "$work/out")
+
+# Peak memory (MiB) of a whole run over a tree.
+peak_mib() {
+    rm -rf "$work/out"
+    mkdir -p "$work/out"
+    local kib
+    kib=$({ /usr/bin/time -f '%M' "$convert" --quiet --subfolders matching "$1" "$work/out" >/dev/null; } 2>&1 | tail -1)
+    echo $((kib / 1024))
+}
+mib_1k=$(peak_mib "$work/m1k")
+mib_100k=$(peak_mib "$work/m100k")
 
 all_off="--omit recorded,album,shot,lens,flash,shutter,quality,revised,comment,device"
 t_shared=$(timed "$convert" --quiet --subfolders top $all_off "$work/shared" "$work/out")
@@ -80,8 +101,13 @@ cat <<TABLE
 | 10,000 PMP files of 64 KiB in 100 folders: ostrel-convert | $t_ostrel | $(ratio "$t_ostrel" "$t_cp") × cp -r |
 | the same tree: cp -r (the floor) | $t_cp | 1.00 |
 | the same tree: a shell loop cutting off each header | $t_loop | $(ratio "$t_loop" "$t_cp") × cp -r |
+| the same tree, deleting the sources (--delete-files pmp) | $t_delete | $(ratio "$t_delete" "$t_keep") × keeping them |
+| the same tree, keeping the sources (a fresh copy each run) | $t_keep | 1.00 |
+| the same tree, keeping the sources, then sync | $t_synced | $(ratio "$t_synced" "$t_keep") × keeping them |
 | 10,000 pictures sharing one name (4 KiB) | $t_shared | $(ratio "$t_shared" "$t_distinct") × distinct |
 | 10,000 pictures with distinct names (4 KiB) | $t_distinct | 1.00 |
 | one 1 GiB PMP file (peak memory ${big_mib} MiB) | $big_seconds | |
 | counting a tree of $n_count PMP files in 1,000 folders | $t_count | |
+| peak memory converting 1,000 files (10 folders) | ${mib_1k} MiB | |
+| peak memory converting 100,000 files (1,000 folders) | ${mib_100k} MiB | $(ratio "$mib_100k" "$mib_1k") × 1,000 files |
 TABLE

@@ -1,3 +1,4 @@
+#include <map>
 #include <set>
 
 #include "ConversionRun.h"
@@ -35,90 +36,6 @@ bool MayDeleteBelow(ConversionRun& run, const Folder* link) {
                               messages::ReachedThroughLinkDescription);
     }
     return false;
-}
-
-// The sources converted at one level, deleted once their JPG files are on the
-// disk: the batch is made durable with one flush, then its sources go.
-class Deletions {
-public:
-    Deletions(ConversionRun& run, const Folder& output) : run_(run), output_(output) {}
-    Deletions(const Deletions&) = delete;
-    Deletions& operator=(const Deletions&) = delete;
-
-    void Add(const File& source, const FileIdentity& converted) {
-        pending_.push_back({source, converted});
-        bytes_ += converted.Size;
-        if (pending_.size() >= BatchFiles || bytes_ >= BatchBytes) {
-            Flush();
-        }
-    }
-
-    void Flush() {
-        if (pending_.empty()) {
-            return;
-        }
-        try {
-            run_.Files.MakeDurable(output_);
-            for (const auto& [source, converted] : pending_) {
-                DeleteSourceFile(run_, source, converted);
-            }
-        } catch (const FileSystemError& error) {
-            // Not known to be safe on the disk: every source stays.
-            for (const auto& pending : pending_) {
-                ++run_.Counters.NumberOfFailedDeletions;
-                ReportDeletionFailure(
-                    run_.User, messages::DeleteSourceFileContext(pending.first.Path), error.what());
-            }
-        }
-        pending_.clear();
-        bytes_ = 0;
-    }
-
-private:
-    ConversionRun& run_;
-    const Folder& output_;
-    std::vector<std::pair<File, FileIdentity>> pending_;
-    std::uint64_t bytes_ = 0;
-};
-
-// What a file's name is without its last three characters, in upper case:
-// PSN00001.PMX and PSN00001.PMP share it.
-std::string BaseKey(std::string_view name) {
-    std::string base(name.substr(0, name.size() > 3 ? name.size() - 3 : 0));
-    for (char& c : base) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return base;
-}
-
-// Converts the PMP files of one level, then deletes the sources that
-// DeleteSourceFiles names. A PMX or PMF file stays with a PMP file of its
-// name that could not be converted.
-void ConvertLevelFiles(ConversionRun& run, const std::vector<File>& files, const Folder& source,
-                       const Folder& output, const Folder* link) {
-    std::set<std::string> unconverted;
-    Deletions deletions(run, output);
-    for (const File& file : files) {
-        if (!IsPictureFile(file.Name)) {
-            continue;
-        }
-        const std::optional<FileIdentity> converted = ConvertPictureFile(run, file, source, output);
-        if (!converted) {
-            unconverted.insert(BaseKey(file.Name));
-        } else if (IsToBeDeleted(run.Options, file.Name) && !run.DryRun &&
-                   MayDeleteBelow(run, link)) {
-            deletions.Add(file, *converted);
-        }
-    }
-    deletions.Flush();
-    for (const File& file : files) {
-        if (!IsPictureFile(file.Name) && IsToBeDeleted(run.Options, file.Name) && !run.DryRun &&
-            !unconverted.contains(BaseKey(file.Name)) && MayDeleteBelow(run, link)) {
-            DeleteSourceFile(run, file);
-        }
-    }
 }
 
 // The folder that receives a subfolder's pictures, created when missing. In a
@@ -173,6 +90,126 @@ void DeleteIfEmpty(ConversionRun& run, const Folder& subfolder) {
     }
 }
 
+// Deletions that wait until the JPG files converted before them are on the
+// disk. They are kept in the walk's order (a subfolder's files before the test
+// whether it is empty) and carried out by batch: one flush of each output file
+// system, then the deletions, far faster than one flush a file.
+class PendingDeletions {
+public:
+    explicit PendingDeletions(ConversionRun& run) : run_(run) {}
+    PendingDeletions(const PendingDeletions&) = delete;
+    PendingDeletions& operator=(const PendingDeletions&) = delete;
+
+    // A converted PMP file, to go once its JPG file in `output` is on the disk.
+    void AddConverted(const File& source, const FileIdentity& converted, const Folder& output) {
+        outputs_.try_emplace(output.Id.Device, output);
+        bytes_ += converted.Size;
+        Add({source, converted, std::nullopt});
+    }
+
+    // A PMX or PMF file, to go with the PMP files before it.
+    void AddOther(const File& source) {
+        if (items_.empty()) {
+            DeleteSourceFile(run_, source);
+        } else {
+            Add({source, std::nullopt, std::nullopt});
+        }
+    }
+
+    void AddEmptinessTest(const Folder& subfolder) {
+        if (items_.empty()) {
+            DeleteIfEmpty(run_, subfolder);
+        } else {
+            Add({std::nullopt, std::nullopt, subfolder});
+        }
+    }
+
+    void Flush() {
+        std::string failure;
+        for (const auto& [device, output] : outputs_) {
+            try {
+                run_.Files.MakeDurable(output);
+            } catch (const FileSystemError& error) {
+                failure = error.what();
+            }
+        }
+        for (const Item& item : items_) {
+            if (item.Subfolder) {
+                DeleteIfEmpty(run_, *item.Subfolder);
+            } else if (failure.empty()) {
+                DeleteSourceFile(run_, *item.Source, item.Converted);
+            } else {
+                // Not known to be safe on the disk: the source stays, and the
+                // other Sony files with it.
+                ++run_.Counters.NumberOfFailedDeletions;
+                ReportDeletionFailure(
+                    run_.User, messages::DeleteSourceFileContext(item.Source->Path), failure);
+            }
+        }
+        items_.clear();
+        outputs_.clear();
+        bytes_ = 0;
+    }
+
+private:
+    struct Item {
+        std::optional<File> Source;
+        std::optional<FileIdentity> Converted;
+        std::optional<Folder> Subfolder;
+    };
+
+    void Add(Item item) {
+        items_.push_back(std::move(item));
+        if (items_.size() >= BatchFiles || bytes_ >= BatchBytes) {
+            Flush();
+        }
+    }
+
+    ConversionRun& run_;
+    std::vector<Item> items_;
+    std::map<std::uint64_t, Folder> outputs_;  // one folder of each output file system
+    std::uint64_t bytes_ = 0;
+};
+
+// What a file's name is without its last three characters, in upper case:
+// PSN00001.PMX and PSN00001.PMP share it.
+std::string BaseKey(std::string_view name) {
+    std::string base(name.substr(0, name.size() > 3 ? name.size() - 3 : 0));
+    for (char& c : base) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return base;
+}
+
+// Converts the PMP files of one level, then deletes the sources that
+// DeleteSourceFiles names. A PMX or PMF file stays with a PMP file of its
+// name that could not be converted.
+void ConvertLevelFiles(ConversionRun& run, PendingDeletions& pending,
+                       const std::vector<File>& files, const Folder& source, const Folder& output,
+                       const Folder* link) {
+    std::set<std::string> unconverted;
+    for (const File& file : files) {
+        if (!IsPictureFile(file.Name)) {
+            continue;
+        }
+        const std::optional<FileIdentity> converted = ConvertPictureFile(run, file, source, output);
+        if (!converted) {
+            unconverted.insert(BaseKey(file.Name));
+        } else if (IsToBeDeleted(run.Options, file.Name) && !run.DryRun &&
+                   MayDeleteBelow(run, link)) {
+            pending.AddConverted(file, *converted, output);
+        }
+    }
+    for (const File& file : files) {
+        if (!IsPictureFile(file.Name) && IsToBeDeleted(run.Options, file.Name) && !run.DryRun &&
+            !unconverted.contains(BaseKey(file.Name)) && MayDeleteBelow(run, link)) {
+            pending.AddOther(file);
+        }
+    }
+}
+
 // A folder of the source tree that the run writes into is never a source: its
 // PMP files are reported and counted as left, once.
 void ReportOutputInSource(ConversionRun& run, const Folder& folder) {
@@ -194,8 +231,8 @@ void ReportOutputInSource(ConversionRun& run, const Folder& folder) {
 // could not be read; the subtree is then not deleted from. `link` is the
 // folder link the level lies below, if any: its files may lie outside the
 // source tree.
-bool ConvertLevel(ConversionRun& run, const Folder& source, const Folder& output,
-                  const Folder* link) {
+bool ConvertLevel(ConversionRun& run, PendingDeletions& pending, const Folder& source,
+                  const Folder& output, const Folder* link) {
     FileSystem& fs = run.Files;
     const ConversionOptions& options = run.Options;
     run.Entered.insert(source.Id);
@@ -222,7 +259,7 @@ bool ConvertLevel(ConversionRun& run, const Folder& source, const Folder& output
         }
     }
 
-    ConvertLevelFiles(run, listing.Files, source, output, link);
+    ConvertLevelFiles(run, pending, listing.Files, source, output, link);
 
     bool complete = true;
     for (const Folder& subfolder : listing.Subfolders) {
@@ -251,12 +288,12 @@ bool ConvertLevel(ConversionRun& run, const Folder& source, const Folder& output
                 complete = false;
                 continue;
             }
-            subtreeComplete = ConvertLevel(run, subfolder, target, below);
+            subtreeComplete = ConvertLevel(run, pending, subfolder, target, below);
             complete = complete && subtreeComplete;
         }
         if (options.DeleteSourceSubfolders == 1 && subtreeComplete && below == nullptr &&
             !run.DryRun) {
-            DeleteIfEmpty(run, subfolder);
+            pending.AddEmptinessTest(subfolder);
         }
     }
     return complete;
@@ -265,7 +302,9 @@ bool ConvertLevel(ConversionRun& run, const Folder& source, const Folder& output
 }  // namespace
 
 void ConvertFiles(ConversionRun& run, const Folder& SourceFolder, const Folder& OutputFolder) {
-    ConvertLevel(run, SourceFolder, OutputFolder, nullptr);
+    PendingDeletions pending(run);
+    ConvertLevel(run, pending, SourceFolder, OutputFolder, nullptr);
+    pending.Flush();
 }
 
 }  // namespace ostrel
