@@ -7,7 +7,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build test test-asan fuzz run samples demo bench screenshots install clean
+.PHONY: all deps build test test-asan fuzz run samples demo bench screenshots install package clean
 
 all: build
 
@@ -74,6 +74,10 @@ bench: build
 PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, $(BUILD)/ostrel_<version>_amd64.deb, with CPack.
+package: build
+	cmake --build $(BUILD) --target package
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
