@@ -2,8 +2,9 @@
 // engine, folder checks and texts of the window, and asks nothing.
 //
 // Exit status: 0 when every PMP file was converted; 1 when some could not be
-// converted, a folder could not be read, or a deletion failed; 2 for a refused
-// request (a missing folder, no PMP file) or bad usage.
+// converted or were left in a folder the run writes into, a folder could not
+// be read, or a deletion failed; 2 for a refused request (a missing folder, no
+// PMP file, a device name no file name can hold) or bad usage.
 
 #include <unistd.h>
 
