@@ -87,8 +87,6 @@ TEST(ComposeFileName, SerialNumbers) {
     EXPECT_EQ(ComposeFileName(h, always, 1), "{Date=1999-07-04 @14-05-09}{Serial=001}.jpg");
     always.SerialNumberMode = 0;  // any mode but 2 means "Only when needed"
     EXPECT_EQ(ComposeFileName(h, always, 1), "{Date=1999-07-04 @14-05-09}.jpg");
-    const NameParts parts = ComposeNameParts(h, Format(1));
-    EXPECT_EQ(ComposeFileName(parts, 7), ComposeFileName(h, Format(1), 7));
 }
 
 TEST(ComposeFileName, TheDeviceEnclosesTheAttributes) {
@@ -119,6 +117,8 @@ TEST(ComposeFileName, RevisedDateAlbumShotAndComment) {
     o.ExtractEditedDifferent = 1;
     h.RevisedDateTime.Second = 10;  // one second apart is different
     EXPECT_EQ(ComposeFileName(h, o, 1), "{VT=1999-07-04 @14-05-10}.jpg");
+    h.RevisedDateTime.Second = 8;  // and so is one second earlier
+    EXPECT_EQ(ComposeFileName(h, o, 1), "{VT=1999-07-04 @14-05-08}.jpg");
 
     o = Format(1, true);
     o.ExtractAlbumNumber = o.ExtractShotNumber = o.ExtractComment = 1;
@@ -126,6 +126,8 @@ TEST(ComposeFileName, RevisedDateAlbumShotAndComment) {
     h.ShotNumber = 0;
     h.Comment = "12:30";
     EXPECT_EQ(ComposeFileName(h, o, 1), "{VO=000}{CO=12[Colon]30}.jpg");
+    h.AlbumNumber = 0;  // PIC00000: an album like any other
+    EXPECT_EQ(ComposeFileName(h, o, 1), "{BA=000}{VO=000}{CO=12[Colon]30}.jpg");
     h.AlbumNumber = 1234;
     o.JPGNameFormat = 0;
     o.IllegalCharacters = 2;

@@ -122,6 +122,14 @@ TEST_F(ConvertFilesTest, OutputInsideTheSourceTreeIsNeverASource) {
     EXPECT_EQ(FileNames(tree / "S/Beta").size(), 2U);
 }
 
+TEST_F(ConvertFilesTest, AnEmptyOutputFolderInAnEmptySubfolderStays) {
+    options.OutputPath = tree.Folder("S/Hollow/Out").string();
+    options.ProcessSubfolders = 2;
+    options.DeleteSourceSubfolders = 1;
+    Convert();
+    EXPECT_TRUE(fs::is_directory(tree / "S/Hollow/Out"));
+}
+
 TEST_F(ConvertFilesTest, LinksNeitherLoopNorLeadDeletionOutOfTheTree) {
     Picture("A/PSN00001.PMP");
     ASSERT_EQ(::symlink("..", (tree / "S/A/up").c_str()), 0);

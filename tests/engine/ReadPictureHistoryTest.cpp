@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <array>
 
 #include "PictureHistory.h"
@@ -65,13 +67,28 @@ TEST(ReadPictureHistory, ShutterRangesAtEveryBoundary) {
 TEST(ReadPictureHistory, CommentDropsControlBytesAndTrimsBlanks) {
     EXPECT_EQ(Comment(std::string("PQ\0RS", 5)), "PQRS");
     EXPECT_EQ(Comment("  Paris"), "Paris");
+    EXPECT_EQ(Comment("Paris  \0\0\0"), "Paris");
     EXPECT_EQ(Comment(std::string(19, ' ')), "");
     EXPECT_EQ(Comment(std::string("\x1f a b\t\n", 7)), "a b");
     EXPECT_EQ(Comment("1234567890123456789"), "1234567890123456789");
-    // Bytes 128-255 are Windows-1252 characters, given as UTF-8; the five it
-    // leaves undefined keep their own code points.
-    EXPECT_EQ(Comment("Caf\xE9 \x80\x9F\xA0\xFF"), "Caf\u00E9 \u20AC\u0178\u00A0\u00FF");
-    EXPECT_EQ(Comment("\x81\x8D\x8F\x90\x9D"), "\u0081\u008D\u008F\u0090\u009D");
+    // Bytes 128-255 are Windows-1252 characters, given as UTF-8, as the
+    // system's own converter gives them; the five bytes it leaves undefined
+    // keep their own code points.
+    const iconv_t windows1252 = ::iconv_open("UTF-8", "WINDOWS-1252");
+    ASSERT_NE(windows1252, reinterpret_cast<iconv_t>(-1));
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        char in[1] = {static_cast<char>(byte)}, out[8] = {};
+        char *from = in, *to = out;
+        std::size_t left = 1, room = sizeof out;
+        if (::iconv(windows1252, &from, &left, &to, &room) != static_cast<std::size_t>(-1)) {
+            EXPECT_EQ(Comment(std::string("a") + in[0]), std::string("a") + out) << byte;
+        } else {
+            EXPECT_EQ(Comment(std::string("a") + in[0]),
+                      std::string("a") + static_cast<char>(0xC2) + in[0])
+                << byte;
+        }
+    }
+    ::iconv_close(windows1252);
 }
 
 TEST(ReadPictureHistory, DatesCarryEveryOutOfRangeValue) {
@@ -91,6 +108,9 @@ TEST(ReadPictureHistory, DatesCarryEveryOutOfRangeValue) {
     EXPECT_EQ(Date(99, 7, 4, 0, 0, 60), "1999-07-04 @00-01-00");
     EXPECT_EQ(Date(99, 12, 31, 255, 255, 255), "2000-01-10 @19-19-15");
     EXPECT_EQ(Date(50, 0, 0), "1949-11-30 @00-00-00");
+    EXPECT_EQ(Date(96, 2, 29), "1996-02-29 @00-00-00");   // a leap day
+    EXPECT_EQ(Date(200, 2, 29), "2100-03-01 @00-00-00");  // 2100 is no leap year
+    EXPECT_EQ(Date(200, 3, 0), "2100-02-28 @00-00-00");
 }
 
 TEST(ReadPictureHistory, AlbumAndShotNumbersFromTheCamerasNames) {
@@ -103,7 +123,7 @@ TEST(ReadPictureHistory, AlbumAndShotNumbersFromTheCamerasNames) {
         EXPECT_EQ(AlbumNumberOf(name), -1) << name;
     }
     for (const char* name : {"PSN0034.PMP", "PSN00034.JPG", "PSN10034.PMP", "PSN0003 .PMP",
-                             "PSN00034PMP", "PSN0,034.PMP", "XSN00034.PMP"}) {
+                             "PSN00034PMP", "PSN0,034.PMP", "XSN00034.PMP", "PSN00034.PMP.PMP"}) {
         EXPECT_EQ(ShotNumberOf(name), -1) << name;
     }
 }

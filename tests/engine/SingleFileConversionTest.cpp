@@ -31,17 +31,20 @@ protected:
     }
 };
 
-TEST_F(ConvertPictureFileTest, CopiesTheJpegBytesExactly) {
-    payload = {0x00, 0x0A, 0x0D, 0x1A, 0x0D, 0x0A, 0x00};
-    for (int b = 0x80; b <= 0xFF; ++b) {
-        payload.push_back(static_cast<std::uint8_t>(b));
-    }
+TEST_F(ConvertPictureFileTest, CopiesTheJpegBytesExactlyHoweverTheKernelCopies) {
+    // Every byte value, line ends and end-of-file marks among them, over more
+    // than one call of the kernel's copy.
+    payload = test::EveryByte(100'000);
     Picture("PSN00001.PMP");
-    Convert();
-    const fs::path jpg = tree / "O" / (test::DefaultName + "{VO=001}.jpg");
-    EXPECT_EQ(ReadBytes(jpg), payload);
-    EXPECT_EQ(written, Names{jpg.string()});
-    EXPECT_EQ(counters.SourceObjectNumber, 1);
+    using Copy = test::FaultyFileSystem::Copy;
+    for (const Copy copying : {Copy::Kernel, Copy::CrossDevice, Copy::ShortCalls}) {
+        files.Copying = copying;
+        written.clear();
+        Convert();
+        ASSERT_EQ(written.size(), 1U);
+        EXPECT_EQ(ReadBytes(written[0]), payload) << static_cast<int>(copying);
+    }
+    EXPECT_EQ(counters.SourceObjectNumber, 3);
     EXPECT_TRUE(user.Messages.empty());
 }
 
@@ -49,21 +52,22 @@ TEST_F(ConvertPictureFileTest, SerialNumbersNeverOverwriteAFile) {
     DateOnly();
     Picture("a.PMP");
     Picture("b.PMP");
-    tree.Write("O/1999-07-04 @14-05-09 #003.jpg", "keep");
-    files.RacedFiles.insert((tree / "O/1999-07-04 @14-05-09 #002.jpg").string());
-    Convert();  // #002 is taken by someone else between the test and the creation
+    tree.Write("O/1999-07-04 @14-05-09.jpg", "keep");
+    Convert(true);  // a dry run plans the names the run then writes
+    const Names planned = written;
+    written.clear();
+    Convert();
+    EXPECT_EQ(written, planned);
     EXPECT_EQ(FileNames(tree / "O"),
               (Names{"1999-07-04 @14-05-09 #002.jpg", "1999-07-04 @14-05-09 #003.jpg",
-                     "1999-07-04 @14-05-09 #004.jpg", "1999-07-04 @14-05-09.jpg"}));
-    EXPECT_EQ(ReadBytes(tree / "O/1999-07-04 @14-05-09 #003.jpg"),
-              (test::Bytes{'k', 'e', 'e', 'p'}));
-    EXPECT_EQ(ReadBytes(tree / "O/1999-07-04 @14-05-09 #004.jpg"), payload);
-    EXPECT_EQ(counters.NumberOfSerializedFiles, 1);
-    EXPECT_EQ(user.CallsStartingWith("pos:"), (Names{"pos:1", "pos:2"}));
-    Convert();  // the same folder again: every picture gets the next free number
+                     "1999-07-04 @14-05-09.jpg"}));
+    files.RacedFiles.insert((tree / "O/1999-07-04 @14-05-09 #004.jpg").string());
+    Convert();  // #004 is taken by someone else between the test and the naming
     EXPECT_EQ(FileNames(tree / "O").size(), 6U);
-    EXPECT_EQ(ReadBytes(tree / "O/1999-07-04 @14-05-09 #003.jpg"),
-              (test::Bytes{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(ReadBytes(tree / "O/1999-07-04 @14-05-09.jpg"), (test::Bytes{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(ReadBytes(tree / "O/1999-07-04 @14-05-09 #006.jpg"), payload);
+    EXPECT_EQ(counters.NumberOfSerializedFiles, 6);  // the dry run's two, then all four
+    EXPECT_EQ(user.CallsStartingWith("pos:").back(), "pos:6");
 
     options.SerialNumberMode = 2;  // "Always": the first attempt is 001
     fs::remove_all(tree / "O");
@@ -75,22 +79,18 @@ TEST_F(ConvertPictureFileTest, SerialNumbersNeverOverwriteAFile) {
     EXPECT_EQ(counters.NumberOfSerializedFiles, 1);
 }
 
-TEST_F(ConvertPictureFileTest, SharedNamesStayLinearAndEndAt32767) {
+TEST_F(ConvertPictureFileTest, TheLastSerialNumberIs32767) {
     options.ExtractRecorded = options.ExtractEdited = options.ExtractComment = 0;
     options.ExtractAlbumNumber = options.ExtractShotNumber = options.AddDeviceName = 0;
-    for (int serial = 2; serial <= 32766; ++serial) {
-        char name[16];
-        std::snprintf(name, sizeof name, "{SN=%03d}.jpg", serial);
-        std::ofstream(tree / "O" / name);
-    }
-    payload = {1};
+    files.Taken = [](const std::string& path) {
+        return path.find("{SN=") != std::string::npos && !path.ends_with("{SN=32767}.jpg");
+    };
     for (const char* name : {"a.PMP", "b.PMP", "c.PMP"}) {
         Picture(name);
     }
     Convert();
     EXPECT_EQ(counters.SourceObjectNumber, 2);
-    EXPECT_TRUE(fs::exists(tree / "O/.jpg") && fs::exists(tree / "O/{SN=32767}.jpg"));
-    EXPECT_LE(files.FileExistsCalls, 32768);  // no taken name is tested twice but the first
+    EXPECT_EQ(FileNames(tree / "O"), (Names{".jpg", "{SN=32767}.jpg"}));
     ASSERT_EQ(user.Messages.size(), 1U);
     EXPECT_TRUE(user.Messages[0].Prompt.ends_with(
         "due to the following problem: Every serial number up to 32767 is taken for this "
@@ -251,7 +251,8 @@ TEST_F(ConvertPictureFileTest, AConversionKilledMidCopyLeavesNoPartialPicture) {
 }
 
 TEST(IsPictureFile, LooksAtTheLastThreeCharactersOnly) {
-    for (const char* name : {"a.pmp", "A.Pmp", "PICTURE.XPMP", "NOTEPMP", "PMP"}) {
+    for (const char* name :
+         {"a.pmp", "A.Pmp", "PICTURE.XPMP", "NOTEPMP", "PMP", "PSN00034.PMP.PMP"}) {
         EXPECT_TRUE(IsPictureFile(name)) << name;
     }
     for (const char* name : {"PICTURE.PM", "PICTURE.PMP.BAK", "MP", "", "a.PMX"}) {

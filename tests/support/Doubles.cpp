@@ -1,5 +1,6 @@
 #include "Doubles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <system_error>
@@ -68,8 +69,7 @@ private:
 }  // namespace
 
 bool FaultyFileSystem::FileExists(const std::string& path) {
-    ++FileExistsCalls;
-    return PosixFileSystem::FileExists(path);
+    return (Taken && Taken(path)) || PosixFileSystem::FileExists(path);
 }
 
 std::unique_ptr<InputFile> FaultyFileSystem::OpenForReading(const File& file) {
@@ -81,8 +81,23 @@ std::unique_ptr<InputFile> FaultyFileSystem::OpenForReading(const File& file) {
 }
 
 std::unique_ptr<OutputFile> FaultyFileSystem::CreateOutputFile(const Folder& folder, bool durable) {
-    return std::make_unique<FaultyOutput>(PosixFileSystem::CreateOutputFile(folder, durable),
-                                          folder.Path, *this);
+    auto real = PosixFileSystem::CreateOutputFile(folder, durable);
+    if (WriteLimit < 0 && RacedFiles.empty()) {
+        return real;  // as it is, so that the kernel's copy is used
+    }
+    return std::make_unique<FaultyOutput>(std::move(real), folder.Path, *this);
+}
+
+ssize_t FaultyFileSystem::CopyRange(int from, int to, std::size_t length) {
+    switch (Copying) {
+        case Copy::CrossDevice:
+            errno = EXDEV;
+            return -1;
+        case Copy::ShortCalls:
+            return PosixFileSystem::CopyRange(from, to, std::min<std::size_t>(length, 4096));
+        default:
+            return PosixFileSystem::CopyRange(from, to, length);
+    }
 }
 
 void FaultyFileSystem::MakeDurable(const Folder& folder) {

@@ -59,7 +59,10 @@ public:
     std::set<std::string> RacedFiles;  // names taken by "someone else" just before ours
     std::int64_t WriteLimit = -1;      // bytes a new file takes before the disk is full
     std::function<void(const File&)> AfterOpening;  // meddles with a source once it is open
-    std::int64_t FileExistsCalls = 0;
+    std::function<bool(const std::string&)> Taken;  // names to be found taken, besides the disk's
+    // How the kernel's copy behaves: as it does, refusing (across file
+    // systems), or moving at most this many bytes a call.
+    enum class Copy { Kernel, CrossDevice, ShortCalls } Copying = Copy::Kernel;
     std::vector<std::string> Log;  // "durable:<folder>", "delete:<file>", in order
 
     bool FileExists(const std::string& path) override;
@@ -67,6 +70,9 @@ public:
     std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) override;
     void MakeDurable(const Folder& folder) override;
     void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) override;
+
+protected:
+    ssize_t CopyRange(int from, int to, std::size_t length) override;
 };
 
 // A settings store in memory: (application, section, key) -> text.
