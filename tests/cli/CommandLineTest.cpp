@@ -10,7 +10,6 @@
 #include <sstream>
 
 #include "CommandLine.h"
-#include "ConversionRequest.h"
 #include "Doubles.h"
 #include "Messages.h"
 #include "TempTree.h"
@@ -185,25 +184,6 @@ TEST_F(CommandLineTest, DryRunChangesNothingAndPlansNamesThatAvoidEachOther) {
     EXPECT_EQ(tooLong.Status, 1);
     EXPECT_NE(tooLong.Err.find("due to the following problem: File name too long."),
               std::string::npos);
-}
-
-TEST_F(CommandLineTest, GivesTheSameFilesAsTheWindowsRequest) {
-    ConversionOptions options;
-    options.SourcePath = (tree / "S").string();
-    options.OutputPath = tree.Folder("W").string();
-    options.ProcessSubfolders = 1;
-    options.JPGNameFormat = 2;
-    options.ExtractShotNumber = 0;
-    test::FaultyFileSystem files;
-    test::RecordingUser user;
-    RunConversionRequest(files, user, options);
-    ASSERT_EQ(user.Messages.size(), 2U);
-
-    const Result result =
-        Convert({"--subfolders", "matching", "--format", "2.x-long", "--omit", "shot"});
-    EXPECT_EQ(result.Status, 0) << result.Err;
-    EXPECT_EQ(Snapshot(tree / "O"), Snapshot(tree / "W"));
-    EXPECT_EQ(result.Out, messages::PlainLines(user.Messages[1].Prompt) + "\n");
 }
 
 TEST(Samples, ConvertToTheExpectedNamesWithTheirPicturesIntact) {

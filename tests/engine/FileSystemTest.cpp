@@ -93,42 +93,5 @@ TEST_F(SystemFileSystem, NewFilesGetTheirNameOnlyWhenWholeAndNeverReplaceOne) {
     }
 }
 
-TEST_F(SystemFileSystem, ReadOnlyOrChangedFilesAreNotDeletedEvenByRoot) {
-    const auto file = tree.Write("ro.PMP", "x");
-    test::MakeReadOnly(file);
-    const auto inner = tree.Write("locked/inner.PMP", "y");
-    tree.Folder("locked/empty");
-    test::MakeReadOnly(tree / "locked");
-    EXPECT_EQ(Failure([&] {
-                  files.DeleteFile({file.string(), "ro.PMP"}, {});
-              }),
-              "Permission denied");
-    EXPECT_EQ(Failure([&] {
-                  files.DeleteFile({inner.string(), "inner.PMP"}, {});
-              }),
-              "Permission denied");
-    EXPECT_EQ(Failure([&] { files.DeleteFolder(files.GetFolder((tree / "locked").string())); }),
-              "Permission denied");
-    EXPECT_EQ(
-        Failure([&] { files.DeleteFolder(files.GetFolder((tree / "locked/empty").string())); }),
-        "Permission denied");
-    EXPECT_TRUE(fs::exists(file) && fs::exists(inner) && fs::exists(tree / "locked/empty"));
-
-    tree.Write("full/f", "x");
-    EXPECT_EQ(Failure([&] { files.DeleteFolder(files.GetFolder((tree / "full").string())); }),
-              "Directory not empty");
-
-    // A file put in the place of the one that was read is kept.
-    const File read{tree.Write("a.PMP", "read").string(), "a.PMP"};
-    const FileIdentity identity = files.OpenForReading(read)->Identity();
-    fs::remove(read.Path);
-    tree.Write("a.PMP", "other");
-    EXPECT_EQ(Failure([&] { files.DeleteFile(read, identity); }),
-              "It has changed since it was converted");
-    EXPECT_TRUE(fs::exists(read.Path));
-    files.DeleteFile(read, files.OpenForReading(read)->Identity());
-    EXPECT_FALSE(fs::exists(read.Path));
-}
-
 }  // namespace
 }  // namespace ostrel

@@ -70,6 +70,7 @@ TEST_F(ConvertFilesTest, EmptiedSubfoldersAreDeletedAndOthersKept) {
     tree.Write("S/Kept/notes.txt", "x");
     tree.Folder("S/Hollow/a/b");
     tree.Folder("S/Locked/Inner");
+    const auto locked = Picture("Locked/PSN00003.PMP");
     test::MakeReadOnly(tree / "S/Locked");
     options.ProcessSubfolders = 1;
     options.DeleteSourceFiles = 2;
@@ -78,12 +79,13 @@ TEST_F(ConvertFilesTest, EmptiedSubfoldersAreDeletedAndOthersKept) {
     EXPECT_FALSE(fs::exists(tree / "S/Only"));
     EXPECT_FALSE(fs::exists(tree / "S/Hollow"));
     EXPECT_EQ(FileNames(tree / "S/Kept"), std::vector<std::string>{"notes.txt"});
-    EXPECT_TRUE(fs::exists(tree / "S/Locked/Inner"));  // read-only, even for root
-    EXPECT_EQ(user.Prompts(), (std::vector<std::string>{
-                                  Problem("Unable to delete source subfolder",
-                                          (tree / "S/Locked/Inner").string(), "Permission denied"),
-                                  Problem("Unable to delete source subfolder",
-                                          (tree / "S/Locked").string(), "Permission denied")}));
+    // A read-only folder keeps what is in it, even for root.
+    EXPECT_TRUE(fs::exists(locked) && fs::exists(tree / "S/Locked/Inner"));
+    EXPECT_EQ(user.Prompts(),
+              (std::vector<std::string>{
+                  Problem("Unable to delete source file", locked.string(), "Permission denied"),
+                  Problem("Unable to delete source subfolder", (tree / "S/Locked/Inner").string(),
+                          "Permission denied")}));
     EXPECT_EQ(counters.NumberOfFailedDeletions, 2);
 
     options.ProcessSubfolders = 0;  // empty subfolders go even when not converted
