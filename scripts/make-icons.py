@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws Ostrel's icon (16 and 32 pixels) and the Calvenor logo (35 pixels) as
-PNG files, and the icon as SVG, into frontend/icons/. Pure Python, no packages."""
+"""Draws Ostrel's icon (16, 32, 48, 128 and 256 pixels) and the Calvenor logo
+(35 pixels, and 70 for screens scaled to 200%) as PNG files, and the icon as
+SVG, into frontend/icons/. Pure Python, no packages."""
 import math
 import os
 import struct
@@ -89,9 +90,9 @@ SVG = """<?xml version="1.0" encoding="UTF-8"?>
 
 if __name__ == "__main__":
     os.makedirs(HERE, exist_ok=True)
-    png(os.path.join(HERE, "ostrel-16.png"), 16, icon)
-    png(os.path.join(HERE, "ostrel-32.png"), 32, icon)
-    png(os.path.join(HERE, "ostrel-128.png"), 128, icon)
+    for size in (16, 32, 48, 128, 256):
+        png(os.path.join(HERE, f"ostrel-{size}.png"), size, icon)
     png(os.path.join(HERE, "calvenor.png"), 35, logo)
+    png(os.path.join(HERE, "calvenor-70.png"), 70, logo)
     with open(os.path.join(HERE, "ostrel.svg"), "w") as f:
         f.write(SVG)
