@@ -1,6 +1,8 @@
 #include "AboutWindow.h"
 
 #include <QMouseEvent>
+#include <algorithm>
+#include <array>
 
 #include "AboutTexts.h"
 #include "MainWindow.h"
@@ -23,25 +25,41 @@ AboutWindow::AboutWindow(Shell& shell, MessageBox& messages, QWidget* owner)
     const AboutTexts texts = MakeAboutTexts();
     setWindowTitle(ToQt(texts.Caption));
     const QIcon icon = owner != nullptr ? owner->windowIcon() : ProgramIcon();
-    ui_->imgOstrel->setPixmap(icon.pixmap(32, 32));
-    ui_->imgCalvenor->setPixmap(CompanyLogo());
+    ui_->imgOstrel->setPixmap(icon.pixmap(ui_->imgOstrel->size()));
+    ui_->imgCalvenor->setPixmap(CompanyLogo().pixmap(ui_->imgCalvenor->size()));
     ui_->lblName->setText(ToQt(texts.Name));
     ui_->lblRevision->setText(ToQt(texts.Revision));
     ui_->lblCompanyName->setText(ToQt(texts.CompanyName));
     ui_->lblLegalCopyright->setText(ToQt(texts.LegalCopyright));
     ui_->lblLinkWeb->setText(ToQt(texts.WebCaption));
     ui_->lblLinkMail->setText(ToQt(texts.MailCaption));
-    // A link wider than its place (another font than the design's) pushes the
-    // words after it to the right rather than being cut off.
-    const std::pair<QLabel*, QLabel*> rows[] = {{ui_->lblLinkWeb, ui_->Label6},
-                                                {ui_->lblLinkMail, ui_->Label5}};
-    for (const auto& [link, after] : rows) {
+    // Labels write from the top, so that the words of a row stand on one line.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+    // The rows "Visit us at <link> for" and "Write to us at <link> to get" read
+    // as one sentence each: the link and the words after it follow with one
+    // blank's gap, whatever width the font gives the words.
+    QFont linkFont = font();
+    linkFont.setUnderline(true);
+    QPalette linkColour = palette();
+    linkColour.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    const QFontMetrics metrics(font());
+    const int gap = metrics.horizontalAdvance(QLatin1Char(' '));
+    const std::array<std::array<QLabel*, 3>, 2> rows{
+        {{ui_->Label2, ui_->lblLinkWeb, ui_->Label6},
+         {ui_->Label3, ui_->lblLinkMail, ui_->Label5}}};
+    for (const auto& row : rows) {
+        QLabel* link = row[1];
+        link->setFont(linkFont);
+        link->setPalette(linkColour);
         link->setCursor(Qt::PointingHandCursor);
         link->installEventFilter(this);
-        const int overflow = link->sizeHint().width() - link->width();
-        if (overflow > 0) {
-            link->resize(link->width() + overflow, link->height());
-            after->move(after->x() + overflow, after->y());
+        int x = row[0]->x();
+        for (QLabel* label : row) {
+            const int width = metrics.horizontalAdvance(label->text());
+            label->setGeometry(x, label->y(), std::max(width, 1), label->height());
+            x += width + gap;
         }
     }
     connect(ui_->OKButton, &QPushButton::clicked, this, &QDialog::accept);

@@ -3,7 +3,10 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
+#include <QMimeData>
+#include <optional>
 
 #include "AboutWindow.h"
 #include "ConversionRequest.h"
@@ -49,10 +52,43 @@ bool IsUserInput(QEvent::Type type) {
         case QEvent::TouchUpdate:
         case QEvent::TouchEnd:
         case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::InputMethod:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+        case QEvent::Gesture:
+        case QEvent::NativeGesture:
             return true;
         default:
             return false;
     }
+}
+
+// The folder that a drag from a file manager brings: the dragged folder itself,
+// or the one that holds the dragged file.
+std::optional<QString> DroppedFolder(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls() || !data->urls().constFirst().isLocalFile()) {
+        return std::nullopt;
+    }
+    const QFileInfo dropped(data->urls().constFirst().toLocalFile());
+    return QDir::toNativeSeparators(dropped.isDir() ? QDir::cleanPath(dropped.absoluteFilePath())
+                                                    : dropped.absolutePath());
+}
+
+// Only a copy or a link: a file manager that was told "moved" would delete
+// what the user dragged.
+bool AcceptWithoutMoving(QDropEvent* event) {
+    for (const Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+        if (event->possibleActions().testFlag(action)) {
+            event->setDropAction(action);
+            event->accept();
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -69,12 +105,19 @@ QIcon ProgramIcon() {
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/ostrel-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/ostrel-32.png"), QSize(32, 32));
+    // Larger sizes keep the icon sharp on scaled screens and in docks.
+    icon.addFile(QStringLiteral(":/icons/ostrel-48.png"), QSize(48, 48));
+    icon.addFile(QStringLiteral(":/icons/ostrel-128.png"), QSize(128, 128));
+    icon.addFile(QStringLiteral(":/icons/ostrel-256.png"), QSize(256, 256));
     return icon;
 }
 
-QPixmap CompanyLogo() {
+QIcon CompanyLogo() {
     InitResources();
-    return QPixmap(QStringLiteral(":/icons/calvenor.png"));
+    QIcon logo;
+    logo.addFile(QStringLiteral(":/icons/calvenor.png"), QSize(35, 35));
+    logo.addFile(QStringLiteral(":/icons/calvenor-70.png"), QSize(70, 70));
+    return logo;
 }
 
 MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
@@ -90,6 +133,23 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     }
     setWindowIcon(ProgramIcon());
     setFixedSize(size());
+    // The option groups overlap the captions of the check boxes next to them;
+    // on top, every check box takes a click anywhere on its caption.
+    for (QCheckBox* box : ui_->ComponentsFrame->findChildren<QCheckBox*>()) {
+        box->raise();
+    }
+    // Labels write from the top, so a label's text stands level with the box
+    // beside it.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        label->setAlignment((label->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
+    }
+    // Enter presses the button that has the focus, and OK has it first.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(true);
+    }
+    ui_->OKButton->setFocus();
+    ui_->SourcePath->installEventFilter(this);
+    ui_->OutputPath->installEventFilter(this);
 
     FillList(ui_->ProcessSubfolders, ProcessSubfoldersEntries);
     FillList(ui_->DeleteSourceFiles, DeleteSourceFilesEntries);
@@ -308,9 +368,24 @@ void MainWindow::Repaint() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (busy_ && watched->isWidgetType() && IsUserInput(event->type()) &&
-        static_cast<QWidget*>(watched)->window() == this) {
-        return true;
+    if (busy_) {
+        if (watched->isWidgetType() && IsUserInput(event->type()) &&
+            static_cast<QWidget*>(watched)->window() == this) {
+            return true;
+        }
+    } else if (watched == ui_->SourcePath || watched == ui_->OutputPath) {
+        const auto type = event->type();
+        if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const std::optional<QString> folder = DroppedFolder(drop->mimeData());
+            if (!folder || !AcceptWithoutMoving(drop)) {
+                return false;  // dragged text goes into the box as usual
+            }
+            if (type == QEvent::Drop) {
+                static_cast<QLineEdit*>(watched)->setText(*folder);
+            }
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

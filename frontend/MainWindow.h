@@ -83,6 +83,6 @@ private:
 // Tahoma 8.25 pt where the system has it, else the closest sans-serif.
 QFont WindowFont();
 QIcon ProgramIcon();
-QPixmap CompanyLogo();
+QIcon CompanyLogo();
 
 }  // namespace ostrel
