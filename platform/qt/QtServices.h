@@ -21,7 +21,8 @@ private:
     QWidget* parent_;
 };
 
-// QFileDialog in open mode: any name may be typed, its folder must exist.
+// Qt's own QFileDialog in open mode: any name may be typed, its folder must
+// exist, and a folder path typed in full picks that folder.
 class QtFileDialog final : public FileDialog {
 public:
     explicit QtFileDialog(QWidget* parent = nullptr) : parent_(parent) {}

@@ -38,6 +38,16 @@ TEST_F(FolderPickerTest, ThePickedFileGivesItsFolder) {
     EXPECT_EQ(shown.InitDir, " typed, not a folder");
     EXPECT_EQ(shown.FileName, "*.PMP");
     EXPECT_TRUE(user.Messages.empty());
+
+    // The folder vanished after the dialog closed: said so, and not shown again.
+    dialog.Answers = {(tree / "gone/PSN00001.PMP").string()};
+    EXPECT_FALSE(Run(PickerKind::Source));
+    EXPECT_EQ(text, (tree / "Pics").string());
+    EXPECT_EQ(
+        user.Prompts(),
+        std::vector<std::string>{"CommonDialog returned invalid path despite cdlOFNPathMustExist"});
+    EXPECT_EQ(user.Messages.at(0).Kind, MessageKind::Critical);
+    EXPECT_EQ(dialog.Showings.size(), 2U);
 }
 
 TEST_F(FolderPickerTest, ANameWithoutSeparatorAsksAgainUntilCancelled) {
