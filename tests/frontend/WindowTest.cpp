@@ -1,16 +1,25 @@
-// The main window and the About window, offscreen, with every dialog, message
-// box and the shell answered by test doubles and settings in a temporary folder.
+// The main window and the About window, offscreen, through their real widgets
+// and Qt's real file dialog; message boxes and the shell are test doubles, and
+// settings live in a temporary folder.
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QStyleOptionButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -30,6 +39,7 @@ protected:
     void Open() {
         window = std::make_unique<MainWindow>(MainWindowServices{
             files, user, settings, dialog, shell, [] { return DateTime{2002, 3, 14, 9, 5, 7}; }});
+        dialog.SetParent(window.get());
         window->show();
     }
     template <typename T>
@@ -42,6 +52,57 @@ protected:
         QTest::mouseClick(Get<QPushButton>(button, parent), Qt::LeftButton);
     }
     QString Text(const char* box) { return Get<QLineEdit>(box)->text(); }
+    // Drags `path` from a file manager (as a link and as text) onto a box.
+    Qt::DropAction Drop(const char* box, const fs::path& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(ToQt(path))});
+        data.setText(ToQt(path));
+        const auto actions = Qt::MoveAction | Qt::CopyAction;
+        QDragEnterEvent enter(QPoint(4, 4), actions, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(Get<QLineEdit>(box), &enter);
+        QDropEvent drop(QPointF(4, 4), actions, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(Get<QLineEdit>(box), &drop);
+        return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+    }
+    // Runs `script` once a window of type T shows among the top-level widgets.
+    template <typename T>
+    static void WhenShown(std::function<void(T*)> script) {
+        QTimer::singleShot(0, [script] {
+            T* shown = nullptr;
+            ASSERT_TRUE(QTest::qWaitFor([&] {
+                for (QWidget* w : QApplication::topLevelWidgets()) {
+                    if (qobject_cast<T*>(w) != nullptr && w->isVisible()) {
+                        shown = qobject_cast<T*>(w);
+                    }
+                }
+                return shown != nullptr;
+            }));
+            script(shown);
+        });
+    }
+    // Types into the dialog's name box and presses Enter.
+    static void TypeAndAccept(QFileDialog* shown, const fs::path& path) {
+        auto* name = shown->findChild<QLineEdit*>("fileNameEdit");
+        name->clear();
+        QTest::keyClicks(name, ToQt(path));
+        name->completer()->popup()->hide();  // as a first Enter would
+        QTest::keyClick(name, Qt::Key_Return);
+    }
+    // What the dialog lists, once `awaited` is among it (the listing is read
+    // in the background).
+    static QStringList Listed(QFileDialog* shown, const QString& awaited) {
+        auto* view = shown->findChild<QListView*>("listView");
+        QStringList names;
+        // On a timeout, what is listed tells the story.
+        static_cast<void>(QTest::qWaitFor([&] {
+            names.clear();
+            for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+                names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+            }
+            return names.contains(awaited);
+        }));
+        return names;
+    }
     void SetText(const char* box, const fs::path& path) {
         Get<QLineEdit>(box)->setText(ToQt(path));
     }
@@ -59,13 +120,15 @@ protected:
     test::FaultyFileSystem files;
     test::RecordingUser user;
     QtSettingsStore settings{ToQt(tree / "settings")};
-    test::ScriptedFileDialog dialog;
+    QtFileDialog dialog;
     test::FakeShell shell;
     std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(WindowTest, FirstRunShowsTheDefaultsAndClosingSavesThem) {
     Open();
+    QTest::keyClick(window->focusWidget(), Qt::Key_Return);  // OK has the focus
+    EXPECT_EQ(user.Calls, std::vector<std::string>{"message:Convert"});
     EXPECT_EQ(window->windowTitle(), "Ostrel");
     EXPECT_EQ(window->size(), QSize(385, 413));
     EXPECT_EQ(Text("SourcePath"), ToQt(DefaultFolder()));
@@ -89,9 +152,17 @@ TEST_F(WindowTest, FirstRunShowsTheDefaultsAndClosingSavesThem) {
               "{Date=2002-03-14 @09-05-07}{Album=001}\n{Shot=001}{Lens=Forward}{Flash=Y}{Speed=\n"
               "033ms}{Compression=Standard}{Comment=Pa...");
     Get<QRadioButton>("Option6")->setChecked(true);
-    dialog.Answers = {(tree.Folder("Pics") / "PSN00001.PMP").string()};
+    tree.Write("Pics/psn00001.pmp", "");
+    tree.Write("Pics/notes.txt", "");
+    SetText("SourcePath", tree / "Pics");
+    QStringList listed;
+    WhenShown<QFileDialog>([&](QFileDialog* shown) {
+        listed = Listed(shown, "psn00001.pmp");
+        TypeAndAccept(shown, tree.Folder("Other") / "");  // a folder typed in full
+    });
     Click("BrowseSourceButton");
-    EXPECT_EQ(Text("SourcePath"), ToQt(tree / "Pics"));
+    EXPECT_EQ(listed, QStringList{"psn00001.pmp"});
+    EXPECT_EQ(Text("SourcePath"), ToQt(tree / "Other"));
     Click("CancelButton");
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(
@@ -99,15 +170,41 @@ TEST_F(WindowTest, FirstRunShowsTheDefaultsAndClosingSavesThem) {
         21);
     EXPECT_EQ(Stored("Main/JPGNameFormat"), "2");
     EXPECT_EQ(Stored("Advanced/IllegalCharacters"), "2");
-    EXPECT_EQ(Stored("Main/SourcePath"), ToQt(tree / "Pics"));
+    EXPECT_EQ(Stored("Main/SourcePath"), ToQt(tree / "Other"));
 }
 
-TEST_F(WindowTest, StoredModesAndDisabledPairsKeepTheirSelection) {
+TEST_F(WindowTest, CaptionClicksToggleAndDisabledPairsKeepTheirSelection) {
     Store("Advanced/ExtractEdited", "0");
     Store("Advanced/ExtractEditedDifferent", "7");  // anything but 1 selects "Always"
     Open();
     auto* option4 = Get<QRadioButton>("Option4");
     EXPECT_TRUE(option4->isChecked() && !option4->isEnabled());
+    Get<QTabWidget>("TabStrip1")->setCurrentIndex(1);
+    // Clicks on the caption of every enabled box, at its ends and middle, along
+    // its top and bottom rows, where the option groups lie close.
+    for (QCheckBox* box : window->findChildren<QCheckBox*>()) {
+        if (!box->isEnabled() || !box->isVisible()) {
+            continue;
+        }
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = box->text();
+        const QRect click =
+            box->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &option, box);
+        const int first =
+            box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).right() + 3;
+        for (const int x : {first, (first + click.right()) / 2, click.right() - 1}) {
+            for (const int y : {click.top() + 1, click.bottom() - 1}) {
+                const QPoint at = box->mapTo(window.get(), QPoint(x, y));
+                QWidget* hit = window->childAt(at);
+                const bool was = box->isChecked();
+                QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(window.get(), at));
+                EXPECT_NE(box->isChecked(), was)
+                    << FromQt(box->objectName()) << " at " << x << "," << y;
+            }
+        }
+    }
+    EXPECT_FALSE(option4->isEnabled());  // an even number of clicks: as loaded
     Get<QCheckBox>("ExtractEdited")->setChecked(true);
     EXPECT_TRUE(option4->isEnabled() && option4->isChecked());
     window->close();
@@ -123,8 +220,14 @@ TEST_F(WindowTest, OkConvertsEndToEnd) {
     Get<QComboBox>("DeleteSourceFiles")->setCurrentIndex(2);
     Get<QComboBox>("JPGNameFormat")->setCurrentIndex(0);
     bool progressShown = false;
+    bool progressShownInRun = false;
     user.OnMessage = [&] { progressShown |= Get<QProgressBar>("ProgressBar")->isVisible(); };
+    QTimer poll;  // fires whenever the run lets the window paint
+    QObject::connect(&poll, &QTimer::timeout,
+                     [&] { progressShownInRun |= Get<QProgressBar>("ProgressBar")->isVisible(); });
+    poll.start(0);
     Click("OKButton");
+    EXPECT_TRUE(progressShownInRun);
     EXPECT_EQ(user.Prompts(),
               (std::vector<std::string>{"Convert 1 PMP file to JPG?",
                                         "1 PMP file successfully converted to JPG."}));
@@ -150,25 +253,55 @@ TEST_F(WindowTest, NoToTheQuestionChangesNothing) {
     EXPECT_TRUE(fs::is_empty(tree / "O"));
 }
 
-TEST_F(WindowTest, NoInputAndNoClosingWhileARunWorks) {
+TEST_F(WindowTest, NoInputNoDropAndNoClosingWhileARunWorks) {
     Open();
     SetText("SourcePath", "");
     window->SetBusyPointer(true);
     EXPECT_EQ(window->cursor().shape(), Qt::WaitCursor);
     Click("OKButton");
+    EXPECT_EQ(Drop("SourcePath", tree.Folder("Pics")), Qt::IgnoreAction);
+    QInputMethodEvent typed;
+    typed.setCommitString("typed");
+    QApplication::sendEvent(Get<QLineEdit>("SourcePath"), &typed);
     EXPECT_FALSE(window->close());
     window->SetBusyPointer(false);
     EXPECT_TRUE(user.Messages.empty());
+    EXPECT_EQ(Text("SourcePath"), "");
     Click("OKButton");
     EXPECT_EQ(user.Messages.size(), 1U);
+
+    // Idle, a dropped folder fills the box, a dropped file gives its folder,
+    // and the file manager is never told that anything moved.
+    EXPECT_EQ(Drop("SourcePath", tree / "Pics"), Qt::CopyAction);
+    EXPECT_EQ(Text("SourcePath"), ToQt(tree / "Pics"));
+    tree.Write("Out/PSN00001.PMP", "");
+    Drop("OutputPath", tree / "Out/PSN00001.PMP");
+    EXPECT_EQ(Text("OutputPath"), ToQt(tree / "Out"));
 }
 
-TEST_F(WindowTest, AStoreThatCannotBeWrittenStillStartsAndCloses) {
-    tree.Write("blocked", "a file where the settings folder should be");
-    settings = QtSettingsStore(ToQt(tree / "blocked"));
+TEST_F(WindowTest, TheOutputPickerListsEveryFileAndTakesOnlyAnExistingFolder) {
+    tree.Write("Out/README", "");
     Open();
-    EXPECT_EQ(window->FillOptions(), ConversionOptions{});
-    EXPECT_TRUE(window->close());
+    SetText("OutputPath", tree / "Out");
+    QStringList listed;
+    QString warning;
+    bool keptOpen = false;
+    WhenShown<QFileDialog>([&](QFileDialog* shown) {
+        listed = Listed(shown, "README");
+        WhenShown<QMessageBox>([&](QMessageBox* box) {
+            warning = box->text();
+            box->accept();
+        });
+        TypeAndAccept(shown, tree / "missing/new");
+        keptOpen = shown->isVisible();
+        TypeAndAccept(shown, tree.Folder("Elsewhere"));
+    });
+    Click("BrowseOutputButton");
+    EXPECT_EQ(listed, QStringList{"README"});
+    EXPECT_TRUE(keptOpen);
+    EXPECT_TRUE(warning.contains("not found")) << FromQt(warning);
+    EXPECT_EQ(Text("OutputPath"), ToQt(tree / "Elsewhere"));
+    EXPECT_TRUE(user.Messages.empty());  // the dialog warned, not the program
 }
 
 TEST_F(WindowTest, AboutWindowLabelsAndLinks) {
@@ -180,7 +313,13 @@ TEST_F(WindowTest, AboutWindowLabelsAndLinks) {
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(about->windowTitle(), "About Ostrel");
         EXPECT_EQ(Get<QLabel>("lblName", about)->text(), "Ostrel 2.8b");
-        EXPECT_EQ(Get<QLabel>("lblLinkWeb", about)->cursor().shape(), Qt::PointingHandCursor);
+        for (const char* name : {"lblLinkWeb", "lblLinkMail"}) {
+            QFont font = Get<QLabel>(name, about)->font();
+            EXPECT_TRUE(font.underline());
+            font.setUnderline(false);
+            EXPECT_EQ(font, about->font()) << name;
+            EXPECT_EQ(Get<QLabel>(name, about)->cursor().shape(), Qt::PointingHandCursor);
+        }
         QTest::mouseClick(Get<QLabel>("lblLinkWeb", about), Qt::LeftButton);
         QTest::mouseClick(Get<QLabel>("lblLinkMail", about), Qt::LeftButton);
         checked = about->isVisible();  // a failed link leaves the window open
