@@ -51,9 +51,12 @@ test: build
 run: build
 	$(BUILD)/frontend/ostrel
 
-# The window's two tabs and the About window, as PNG files in docs/screenshots.
+# The window's two tabs and the About window, as PNG files in docs/screenshots,
+# at 100% and at 200% (main@2x.png and so on).
 screenshots: build
 	xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/tools/ostrel-screenshots docs/screenshots
+	QT_SCALE_FACTOR=2 xvfb-run -a -s "-screen 0 1024x768x24" \
+	    $(BUILD)/tools/ostrel-screenshots docs/screenshots
 
 # Draws the sample PMP files again.
 samples: build

@@ -1,5 +1,6 @@
 // Renders the main window's two tabs and the About window to PNG files, so
 // that anyone can see what the program looks like: ostrel-screenshots FOLDER.
+// Under a scale factor (QT_SCALE_FACTOR=2) the names carry it: main@2x.png.
 
 #include <QApplication>
 #include <QDir>
@@ -45,6 +46,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(folder);
+    const qreal scale = app.devicePixelRatio();
+    const QString suffix =
+        scale > 1 ? QStringLiteral("@%1x.png").arg(scale) : QStringLiteral(".png");
 
     QTemporaryDir settingsFolder;  // first-run settings, whatever the user has stored
     ostrel::QtSettingsStore settings(settingsFolder.path());
@@ -57,12 +61,12 @@ int main(int argc, char* argv[]) {
     window.show();
 
     auto* tabs = window.findChild<QTabWidget*>("TabStrip1");
-    bool ok = Save(window, folder + "/main.png");
+    bool ok = Save(window, folder + "/main" + suffix);
     tabs->setCurrentIndex(1);
-    ok = Save(window, folder + "/advanced.png") && ok;
+    ok = Save(window, folder + "/advanced" + suffix) && ok;
 
     ostrel::AboutWindow about(unused, unused, &window);
     about.show();
-    ok = Save(about, folder + "/about.png") && ok;
+    ok = Save(about, folder + "/about" + suffix) && ok;
     return ok ? 0 : 1;
 }
