@@ -138,6 +138,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     for (QCheckBox* box : ui_->ComponentsFrame->findChildren<QCheckBox*>()) {
         box->raise();
     }
+    ui_->AboutButton->raise();  // it lies over the end of a check box
     // Labels write from the top, so a label's text stands level with the box
     // beside it.
     for (QLabel* label : findChildren<QLabel*>()) {

@@ -48,8 +48,12 @@ protected:
         EXPECT_NE(child, nullptr) << name;
         return child;
     }
+    // Clicks where a person would: on whatever lies on top at the button's centre.
     void Click(const char* button, QWidget* parent = nullptr) {
-        QTest::mouseClick(Get<QPushButton>(button, parent), Qt::LeftButton);
+        QWidget* target = Get<QPushButton>(button, parent);
+        const QPoint at = target->mapTo(target->window(), target->rect().center());
+        QWidget* hit = target->window()->childAt(at);
+        QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(target->window(), at));
     }
     QString Text(const char* box) { return Get<QLineEdit>(box)->text(); }
     // Drags `path` from a file manager (as a link and as text) onto a box.
@@ -325,6 +329,7 @@ TEST_F(WindowTest, AboutWindowLabelsAndLinks) {
         checked = about->isVisible();  // a failed link leaves the window open
         Click("OKButton", about);
     });
+    Get<QTabWidget>("TabStrip1")->setCurrentIndex(1);
     Click("AboutButton");
     EXPECT_TRUE(checked);
     EXPECT_EQ(user.Prompts(),
