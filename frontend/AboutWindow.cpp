@@ -1,7 +1,6 @@
 #include "AboutWindow.h"
 
 #include <QMouseEvent>
-#include <algorithm>
 #include <array>
 
 #include "AboutTexts.h"
@@ -57,9 +56,9 @@ AboutWindow::AboutWindow(Shell& shell, MessageBox& messages, QWidget* owner)
         link->installEventFilter(this);
         int x = row[0]->x();
         for (QLabel* label : row) {
-            const int width = metrics.horizontalAdvance(label->text());
-            label->setGeometry(x, label->y(), std::max(width, 1), label->height());
-            x += width + gap;
+            // The drawn text can reach a pixel past its advance.
+            label->setGeometry(x, label->y(), label->sizeHint().width(), label->height());
+            x += metrics.horizontalAdvance(label->text()) + gap;
         }
     }
     connect(ui_->OKButton, &QPushButton::clicked, this, &QDialog::accept);
