@@ -34,7 +34,9 @@ diff -u - <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ || $1 $2 != "drwxr-xr-xroot/roo
 -rw-r--r-- root/root ./usr/share/doc/ostrel/copyright
 -rw-r--r-- root/root ./usr/share/icons/hicolor/128x128/apps/org.calvenor.Ostrel.png
 -rw-r--r-- root/root ./usr/share/icons/hicolor/16x16/apps/org.calvenor.Ostrel.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/256x256/apps/org.calvenor.Ostrel.png
 -rw-r--r-- root/root ./usr/share/icons/hicolor/32x32/apps/org.calvenor.Ostrel.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/48x48/apps/org.calvenor.Ostrel.png
 -rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/org.calvenor.Ostrel.svg
 -rw-r--r-- root/root ./usr/share/man/man1/ostrel-convert.1.gz
 -rw-r--r-- root/root ./usr/share/man/man1/ostrel.1.gz
