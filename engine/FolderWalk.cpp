@@ -1,4 +1,3 @@
-#include <map>
 #include <set>
 
 #include "ConversionRun.h"
@@ -92,17 +91,16 @@ void DeleteIfEmpty(ConversionRun& run, const Folder& subfolder) {
 
 // Deletions that wait until the JPG files converted before them are on the
 // disk. They are kept in the walk's order (a subfolder's files before the test
-// whether it is empty) and carried out by batch: one flush of each output file
-// system, then the deletions, far faster than one flush a file.
+// whether it is empty) and carried out by batch: the batch's JPG files made
+// durable together, then the deletions.
 class PendingDeletions {
 public:
     explicit PendingDeletions(ConversionRun& run) : run_(run) {}
     PendingDeletions(const PendingDeletions&) = delete;
     PendingDeletions& operator=(const PendingDeletions&) = delete;
 
-    // A converted PMP file, to go once its JPG file in `output` is on the disk.
-    void AddConverted(const File& source, const FileIdentity& converted, const Folder& output) {
-        outputs_.try_emplace(output.Id.Device, output);
+    // A converted PMP file, to go once its JPG file is on the disk.
+    void AddConverted(const File& source, const FileIdentity& converted) {
         bytes_ += converted.Size;
         Add({source, converted, std::nullopt});
     }
@@ -125,13 +123,14 @@ public:
     }
 
     void Flush() {
+        if (items_.empty()) {
+            return;
+        }
         std::string failure;
-        for (const auto& [device, output] : outputs_) {
-            try {
-                run_.Files.MakeDurable(output);
-            } catch (const FileSystemError& error) {
-                failure = error.what();
-            }
+        try {
+            run_.Files.MakeDurable();
+        } catch (const FileSystemError& error) {
+            failure = error.what();
         }
         for (const Item& item : items_) {
             if (item.Subfolder) {
@@ -147,7 +146,6 @@ public:
             }
         }
         items_.clear();
-        outputs_.clear();
         bytes_ = 0;
     }
 
@@ -167,7 +165,6 @@ private:
 
     ConversionRun& run_;
     std::vector<Item> items_;
-    std::map<std::uint64_t, Folder> outputs_;  // one folder of each output file system
     std::uint64_t bytes_ = 0;
 };
 
@@ -199,7 +196,7 @@ void ConvertLevelFiles(ConversionRun& run, PendingDeletions& pending,
             unconverted.insert(BaseKey(file.Name));
         } else if (IsToBeDeleted(run.Options, file.Name) && !run.DryRun &&
                    MayDeleteBelow(run, link)) {
-            pending.AddConverted(file, *converted, output);
+            pending.AddConverted(file, *converted);
         }
     }
     for (const File& file : files) {

@@ -117,15 +117,15 @@ public:
     // since the listing, a device) is refused without waiting on it.
     virtual std::unique_ptr<InputFile> OpenForReading(const File& file) = 0;
     // A new file in `folder`, unnamed until published. With `durable`, the
-    // caller means to call MakeDurable on the folder, so its data may start
-    // on its way to the disk at once.
+    // file is one that MakeDurable is to put on the disk once it is published.
     virtual std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) = 0;
     // Copies what is left of `from` into `to` with bounded memory, and returns
     // how many bytes it copied.
     virtual std::uint64_t CopyRemainder(InputFile& from, OutputFile& to);
-    // Puts every file published into the folder, and the folder's entries,
-    // on the disk.
-    virtual void MakeDurable(const Folder& folder) = 0;
+    // Puts every file published with `durable` since the last call, and its
+    // name in its folder, on the disk: the files of a batch at once, far
+    // cheaper than one at a time.
+    virtual void MakeDurable() = 0;
 
     // Read-only files and folders (no owner write permission), and entries of
     // a read-only folder, are refused with "Permission denied", whoever runs

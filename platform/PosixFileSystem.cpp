@@ -209,9 +209,12 @@ bool ProcessFdsVisible() {
 
 class PosixOutputFile final : public OutputFile {
 public:
-    PosixOutputFile(std::string folder, bool durable, PosixFileSystem::Features features)
+    // With `unflushed`, the folder is noted there for MakeDurable once the
+    // file is published.
+    PosixOutputFile(std::string folder, std::set<std::string>* unflushed,
+                    PosixFileSystem::Features features)
         : folder_(std::move(folder)),
-          durable_(durable),
+          unflushed_(unflushed),
           renameWithoutReplace_(features.RenameWithoutReplace) {
 #ifdef O_TMPFILE
         if (features.UnnamedFiles && ProcessFdsVisible()) {
@@ -260,12 +263,9 @@ public:
     void Publish(const std::string& name) override {
         const std::string path = folder_ + "/" + name;
         if (fd_.IsOpen()) {
-#ifdef __linux__
-            if (durable_) {
-                // Start the data on its way now; MakeDurable waits for it.
-                ::sync_file_range(fd_.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+            if (unflushed_ != nullptr) {
+                LeaveForFlush();
             }
-#endif
             if (temporary_.empty()) {
                 LinkUnnamed(path);
                 published_ = true;
@@ -288,6 +288,19 @@ public:
     }
 
 private:
+    // Starts the data on its way to the disk now, so that MakeDurable mostly
+    // finds it there.
+    void LeaveForFlush() {
+#ifdef __linux__
+        ::sync_file_range(fd_.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+        if (::fsync(fd_.Get()) != 0) {
+            FailWithErrno();
+        }
+#endif
+        unflushed_->insert(folder_);
+    }
+
     void LinkUnnamed(const std::string& path) {
         const std::string self = "/proc/self/fd/" + std::to_string(fd_.Get());
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
@@ -324,7 +337,7 @@ private:
     }
 
     std::string folder_;
-    bool durable_;
+    std::set<std::string>* unflushed_;
     bool renameWithoutReplace_;
     Descriptor fd_;
     std::string temporary_;  // empty for an unnamed file
@@ -407,7 +420,8 @@ std::unique_ptr<InputFile> PosixFileSystem::OpenForReading(const File& file) {
 }
 
 std::unique_ptr<OutputFile> PosixFileSystem::CreateOutputFile(const Folder& folder, bool durable) {
-    return std::make_unique<PosixOutputFile>(folder.Path, durable, features_);
+    return std::make_unique<PosixOutputFile>(folder.Path, durable ? &unflushed_ : nullptr,
+                                             features_);
 }
 
 ssize_t PosixFileSystem::CopyRange(int from, int to, std::size_t length) {
@@ -446,23 +460,31 @@ std::uint64_t PosixFileSystem::CopyRemainder(InputFile& from, OutputFile& to) {
     }
 }
 
-void PosixFileSystem::MakeDurable(const Folder& folder) {
-    const Descriptor fd(::open(folder.Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd.IsOpen()) {
-        FailWithErrno();
-    }
+void PosixFileSystem::MakeDurable() {
+    std::set<std::uint64_t> flushed;
+    const std::set<std::string> folders = std::move(unflushed_);
+    unflushed_.clear();
+    for (const std::string& folder : folders) {
+        const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat info {};
+        if (!fd.IsOpen() || ::fstat(fd.Get(), &info) != 0) {
+            FailWithErrno();
+        }
 #ifdef __linux__
-    // One flush of the whole file system puts every file of the batch and its
-    // name on the disk at once, far faster than one flush a file.
-    if (::syncfs(fd.Get()) != 0) {
-        FailWithErrno();
-    }
+        // One flush of each file system puts every file of the batch and its
+        // name on the disk at once, far faster than one flush a file (each of
+        // which would also flush the disk's own cache).
+        if (flushed.insert(static_cast<std::uint64_t>(info.st_dev)).second &&
+            ::syncfs(fd.Get()) != 0) {
+            FailWithErrno();
+        }
 #else
-    ::sync();
-    if (::fsync(fd.Get()) != 0) {
-        FailWithErrno();
-    }
+        // Each file was flushed as it was published; now its name.
+        if (::fsync(fd.Get()) != 0) {
+            FailWithErrno();
+        }
 #endif
+    }
 }
 
 void PosixFileSystem::DeleteFile(const File& file, const std::optional<FileIdentity>& expected) {

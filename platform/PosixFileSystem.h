@@ -3,6 +3,9 @@
 
 #include <sys/types.h>
 
+#include <set>
+#include <string>
+
 #include "FileSystem.h"
 
 namespace ostrel {
@@ -31,7 +34,7 @@ public:
     std::unique_ptr<InputFile> OpenForReading(const File& file) override;
     std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) override;
     std::uint64_t CopyRemainder(InputFile& from, OutputFile& to) override;
-    void MakeDurable(const Folder& folder) override;
+    void MakeDurable() override;
     void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) override;
     void DeleteFolder(const Folder& folder) override;
     std::size_t MaxNameLength(const Folder& folder) override;
@@ -43,6 +46,9 @@ protected:
 
 private:
     Features features_;
+    // The folders that got files published with `durable` since the last
+    // MakeDurable.
+    std::set<std::string> unflushed_;
 };
 
 }  // namespace ostrel

@@ -89,7 +89,7 @@ TEST_F(SystemFileSystem, NewFilesGetTheirNameOnlyWhenWholeAndNeverReplaceOne) {
         EXPECT_EQ(test::ReadBytes(folder / "new.jpg"), (test::Bytes{1, 2, 3}));
         // Nothing else: neither the unpublished file nor a temporary name.
         EXPECT_EQ(test::FileNames(folder), (std::vector<std::string>{"new.jpg", "taken.jpg"}));
-        system.MakeDurable(out);
+        system.MakeDurable();
     }
 }
 

@@ -151,7 +151,7 @@ TEST_F(ConvertPictureFileTest, DeletionModes) {
     EXPECT_TRUE(user.Messages.empty());
     EXPECT_EQ(counters.SourceObjectNumber, 4);  // only the PMP file is ever converted
     // Its JPG file on the disk before the source goes: one flush for a folder's batch.
-    const std::string durable = "durable:" + (tree / "O").string();
+    const std::string durable = "durable";
     const std::string deleted = "delete:" + (tree / "S").string() + "/PSN00001.";
     ASSERT_EQ(files.Log.size(), 6U);
     std::sort(files.Log.begin() + 4, files.Log.end());  // PMX and PMF as listed

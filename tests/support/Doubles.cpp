@@ -100,9 +100,9 @@ ssize_t FaultyFileSystem::CopyRange(int from, int to, std::size_t length) {
     }
 }
 
-void FaultyFileSystem::MakeDurable(const Folder& folder) {
-    Log.push_back("durable:" + folder.Path);
-    PosixFileSystem::MakeDurable(folder);
+void FaultyFileSystem::MakeDurable() {
+    Log.push_back("durable");
+    PosixFileSystem::MakeDurable();
 }
 
 void FaultyFileSystem::DeleteFile(const File& file, const std::optional<FileIdentity>& expected) {

@@ -63,12 +63,12 @@ public:
     // How the kernel's copy behaves: as it does, refusing (across file
     // systems), or moving at most this many bytes a call.
     enum class Copy { Kernel, CrossDevice, ShortCalls } Copying = Copy::Kernel;
-    std::vector<std::string> Log;  // "durable:<folder>", "delete:<file>", in order
+    std::vector<std::string> Log;  // "durable", "delete:<file>", in order
 
     bool FileExists(const std::string& path) override;
     std::unique_ptr<InputFile> OpenForReading(const File& file) override;
     std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) override;
-    void MakeDurable(const Folder& folder) override;
+    void MakeDurable() override;
     void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) override;
 
 protected:
