@@ -7,6 +7,7 @@
 // description of it ("Permission denied", "No space left on device"), so that
 // callers can put it in front of the user unchanged. Paths are UTF-8 text.
 
+#include <chrono>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
@@ -92,6 +93,10 @@ class OutputFile {
 public:
     virtual ~OutputFile() = default;
     virtual void Write(std::span<const std::uint8_t> bytes) = 0;
+    // Sets the file's access and modification times, to the second. Called
+    // after the last Write (a write would move them again) and before Publish,
+    // so that the file shows its date from the moment it has a name.
+    virtual void SetTimes(std::chrono::system_clock::time_point time) = 0;
     // Completes the file and gives it `name` in its folder, never replacing
     // anything. A taken name throws a FileSystemError whose AlreadyExists() is
     // true; the file may then be published under another name.

@@ -260,6 +260,16 @@ public:
         }
     }
 
+    void SetTimes(std::chrono::system_clock::time_point time) override {
+        const auto seconds =
+            std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
+        const struct timespec times[2] = {{static_cast<time_t>(seconds), 0},
+                                          {static_cast<time_t>(seconds), 0}};
+        if (::futimens(fd_.Get(), times) != 0) {
+            FailWithErrno();
+        }
+    }
+
     void Publish(const std::string& name) override {
         const std::string path = folder_ + "/" + name;
         if (fd_.IsOpen()) {

@@ -81,12 +81,16 @@ TEST_F(SystemFileSystem, NewFilesGetTheirNameOnlyWhenWholeAndNeverReplaceOne) {
         {
             auto file = system.CreateOutputFile(out, true);
             file->Write(std::vector<std::uint8_t>{1, 2, 3});
+            file->SetTimes(std::chrono::system_clock::from_time_t(931097109));
             EXPECT_EQ(Failure([&] { file->Publish("taken.jpg"); }), "File exists");
             file->Publish("new.jpg");
             system.CreateOutputFile(out, false)->Write(std::vector<std::uint8_t>{4});
         }
         EXPECT_EQ(test::ReadBytes(folder / "taken.jpg"), (test::Bytes{'k', 'e', 'e', 'p'}));
         EXPECT_EQ(test::ReadBytes(folder / "new.jpg"), (test::Bytes{1, 2, 3}));
+        struct stat info {};
+        ::stat((folder / "new.jpg").c_str(), &info);
+        EXPECT_EQ(info.st_mtime, 931097109);  // kept through linking or renaming
         // Nothing else: neither the unpublished file nor a temporary name.
         EXPECT_EQ(test::FileNames(folder), (std::vector<std::string>{"new.jpg", "taken.jpg"}));
         system.MakeDurable();

@@ -51,6 +51,7 @@ public:
         left_ -= left_ >= 0 ? static_cast<std::int64_t>(bytes.size()) : 0;
         real_->Write(bytes);
     }
+    void SetTimes(std::chrono::system_clock::time_point time) override { real_->SetTimes(time); }
     void Publish(const std::string& name) override {
         const std::string path = fs_.JoinPath(folder_, name);
         if (fs_.RacedFiles.erase(path) > 0) {
