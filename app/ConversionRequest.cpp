@@ -114,6 +114,7 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     {
         ConversionRun run(files, user, options, counters);
         run.DryRun = settings.DryRun;
+        run.Times = settings.Times;
         run.OnWritten = settings.OnWritten;
         ConvertFiles(run, *source, *output);
     }

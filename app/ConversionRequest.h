@@ -18,6 +18,9 @@ struct RequestSettings {
     // The window shows the summary in a message box; the command line prints it.
     bool Summarise = true;
     bool DryRun = false;
+    // What the command line may change beyond the window's options: how the
+    // JPG files are dated.
+    FileTime Times = FileTime::Recorded;
     std::function<void(const std::string&)> OnWritten;
     // Receive each folder's full path as soon as it is found to exist.
     std::function<void(const std::string&)> ShowSourcePath;

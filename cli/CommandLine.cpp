@@ -34,7 +34,7 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     app.add_option("SOURCE", source, "The PMP source folder")->required();
     app.add_option("OUTPUT", output, "The JPG output folder")->required();
 
-    std::optional<int> subfolders, deleteFiles, format, serial, revised, illegal;
+    std::optional<int> subfolders, deleteFiles, format, serial, revised, illegal, fileTime;
     std::optional<std::string> deviceName;
     std::vector<std::string> omit;
     bool deleteEmpty = false, fromSettings = false;
@@ -63,6 +63,9 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     app.add_option("--device-name", deviceName, "The device name put into the names");
     app.add_flag("--from-settings", fromSettings,
                  "Start from the options stored by the Ostrel window, not the defaults");
+    Choice(app, "--file-time", fileTime, {{"recorded", 0}, {"now", 1}},
+           "Date each JPG file by the picture's recorded date-time, read as local time "
+           "(the default), or leave it the time of conversion");
     app.add_flag("--dry-run", command.DryRun,
                  "Change nothing on disk; report what a real run would do");
     CLI::Option* print = app.add_flag("--print", command.Print,
@@ -90,6 +93,9 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
         return parsed;
     }
 
+    if (fileTime == 1) {
+        command.Times = FileTime::Now;
+    }
     ConversionOptions& o = command.Options;
     if (fromSettings) {
         o = LoadOptions(store, FormAppName(identity::Title, identity::Major, identity::Minor));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ConversionOptions.h"
+#include "ConversionRun.h"
 #include "SettingsStore.h"
 
 namespace ostrel::cli {
@@ -13,6 +14,7 @@ namespace ostrel::cli {
 struct CommandLine {
     ConversionOptions Options;
     bool DryRun = false;
+    FileTime Times = FileTime::Recorded;
     bool Print = false;
     bool Print0 = false;  // each path ended by a NUL, for xargs -0
     bool Quiet = false;

@@ -38,6 +38,7 @@ int main(int argc, char* argv[]) {
     settings.Confirm = false;
     settings.Summarise = false;
     settings.DryRun = command.DryRun;
+    settings.Times = command.Times;
     if (command.Print || command.Print0) {
         const char end = command.Print0 ? '\0' : '\n';
         settings.OnWritten = [end](const std::string& path) {

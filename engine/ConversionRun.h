@@ -27,6 +27,10 @@ struct RunCounters {
     std::int32_t NumberOfLeftFiles = 0;        // PMP files in folders the run writes into
 };
 
+// How each JPG file is dated: by the picture's recorded date-time, which photo
+// libraries then show when a file has no Exif data, or by its conversion.
+enum class FileTime { Recorded, Now };
+
 class ConversionRun {
 public:
     ConversionRun(FileSystem& fileSystem, UserInteraction& user, const ConversionOptions& options,
@@ -40,6 +44,7 @@ public:
 
     // A dry run plans every name as a real run would and changes nothing on disk.
     bool DryRun = false;
+    FileTime Times = FileTime::Recorded;
     // Told the full path of every JPG file written (or, in a dry run, planned).
     std::function<void(const std::string&)> OnWritten;
 

@@ -1,5 +1,7 @@
 #include <array>
 #include <cerrno>
+#include <chrono>
+#include <ctime>
 #include <system_error>
 
 #include "ConversionRun.h"
@@ -28,6 +30,26 @@ void ReadHeader(InputFile& in, std::array<std::uint8_t, HeaderSize>& header) {
     }
 }
 
+// The recorded date-time on this machine's clock. The camera kept no time
+// zone, so it is read as local time, and a time in a daylight-saving gap or
+// fold is taken as mktime takes it. Nothing when the system cannot hold it.
+std::optional<std::chrono::system_clock::time_point> LocalTimeOf(const DateTime& value) {
+    std::tm parts{};
+    parts.tm_year = value.Year - 1900;
+    parts.tm_mon = value.Month - 1;
+    parts.tm_mday = value.Day;
+    parts.tm_hour = value.Hour;
+    parts.tm_min = value.Minute;
+    parts.tm_sec = value.Second;
+    parts.tm_isdst = -1;
+    parts.tm_wday = -1;  // set only on success: -1 is also a time
+    const std::time_t time = std::mktime(&parts);
+    if (parts.tm_wday < 0) {
+        return std::nullopt;
+    }
+    return std::chrono::system_clock::from_time_t(time);
+}
+
 // A free name for the picture in the output folder, from serial number `from`
 // up: one that no file has and that this dry run has not planned.
 struct FreeName {
@@ -52,17 +74,22 @@ FreeName FindFreeName(ConversionRun& run, const NameParts& parts, const Folder& 
     throw ConversionProblem{messages::NoFreeNameDescription()};
 }
 
-// Writes the picture data into a new file of the output folder and gives it
-// the first free name; a name that someone else takes meanwhile moves it on
-// to the next number.
+// Writes the picture data into a new file of the output folder, dates it and
+// gives it the first free name; a name that someone else takes meanwhile moves
+// it on to the next number.
 void WriteJpgFile(ConversionRun& run, InputFile& in, std::uint64_t pictureBytes,
-                  const NameParts& parts, const Folder& outputFolder, FreeName& name,
-                  bool durable) {
+                  const PictureHistory& history, const NameParts& parts, const Folder& outputFolder,
+                  FreeName& name, bool durable) {
     FileSystem& fs = run.Files;
     const std::unique_ptr<OutputFile> out = fs.CreateOutputFile(outputFolder, durable);
     const std::uint64_t copied = fs.CopyRemainder(in, *out);
     if (copied != pictureBytes) {
         throw ConversionProblem{messages::IncompleteCopyDescription(copied, pictureBytes)};
+    }
+    if (run.Times == FileTime::Recorded) {
+        if (const auto time = LocalTimeOf(history.RecordedDateTime)) {
+            out->SetTimes(*time);
+        }
     }
     for (;;) {
         try {
@@ -126,7 +153,7 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
             }
             run.PlannedPaths.insert(name.Path);
         } else {
-            WriteJpgFile(run, *in, identity.Size - HeaderSize, parts, OutputFolder, name,
+            WriteJpgFile(run, *in, identity.Size - HeaderSize, history, parts, OutputFolder, name,
                          IsToBeDeleted(run.Options, file.Name));
         }
         if (name.Serial > 1) {

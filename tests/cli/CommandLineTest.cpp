@@ -86,7 +86,7 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOption) {
         "--subfolders top --delete-files sony --delete-empty-subfolders --format 1.x --serial "
         "always --revised always --illegal remove --omit recorded,album,shot --omit lens --omit "
         "flash,shutter,quality,revised,comment,device --device-name Mine --dry-run --print "
-        "--quiet src out");
+        "--quiet --file-time now src out");
     EXPECT_TRUE(Parse("--print0 a b").Command->Print0);
     ASSERT_TRUE(parsed.Command);
     ConversionOptions expected;
@@ -103,6 +103,8 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOption) {
     expected.DeviceName = "Mine";
     EXPECT_EQ(parsed.Command->Options, expected);
     EXPECT_TRUE(parsed.Command->DryRun && parsed.Command->Print && parsed.Command->Quiet);
+    EXPECT_EQ(parsed.Command->Times, FileTime::Now);
+    EXPECT_EQ(Parse("a b").Command->Times, FileTime::Recorded);
     EXPECT_EQ(Parse("--format 2.x-long a b").Command->Options.JPGNameFormat, 2);
 
     // Without options, the first-run defaults; --from-settings, the window's.

@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <fstream>
+#include <tuple>
 
 #include "EngineFixture.h"
 
@@ -46,6 +49,35 @@ TEST_F(ConvertPictureFileTest, CopiesTheJpegBytesExactlyHoweverTheKernelCopies) 
     }
     EXPECT_EQ(counters.SourceObjectNumber, 3);
     EXPECT_TRUE(user.Messages.empty());
+}
+
+TEST_F(ConvertPictureFileTest, DatesEachFileByItsRecordedTimeOnThisMachinesClock) {
+    const char* zone = std::getenv("TZ");
+    const std::string saved = zone != nullptr ? zone : "";
+    // 1999-07-04 14:05:09 in each zone (New York's summer time as 1999 had
+    // it), or the time of conversion (0).
+    const std::tuple<const char*, FileTime, std::time_t> cases[] = {
+        {"UTC0", FileTime::Recorded, 931097109},
+        {"EST5EDT,M4.1.0,M10.5.0", FileTime::Recorded, 931111509},
+        {"UTC0", FileTime::Now, 0}};
+    for (const auto& [tz, fileTime, expected] : cases) {
+        ::setenv("TZ", tz, 1);
+        ::tzset();
+        times = fileTime;
+        Picture("PSN00001.PMP");
+        const std::time_t start = std::time(nullptr);
+        Convert();
+        struct stat info {};
+        ASSERT_EQ(::stat(written.back().c_str(), &info), 0);
+        if (expected != 0) {
+            EXPECT_EQ(info.st_mtime, expected) << tz;
+            EXPECT_EQ(info.st_atime, expected) << tz;
+        } else {
+            EXPECT_GE(info.st_mtime, start);
+        }
+    }
+    zone != nullptr ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
 }
 
 TEST_F(ConvertPictureFileTest, SerialNumbersNeverOverwriteAFile) {

@@ -21,6 +21,7 @@ protected:
     void Convert(bool dryRun = false) {
         ConversionRun run(files, user, options, counters);
         run.DryRun = dryRun;
+        run.Times = times;
         run.OnWritten = [this](const std::string& path) { written.push_back(path); };
         ConvertFiles(run, files.GetFolder(options.SourcePath), files.GetFolder(options.OutputPath));
     }
@@ -35,6 +36,7 @@ protected:
     RecordingUser user;
     ConversionOptions options;
     RunCounters counters;
+    FileTime times = FileTime::Recorded;
     std::vector<std::string> written;
     std::vector<std::uint8_t> payload = EveryByte(1000);
 };
