@@ -115,6 +115,7 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
         ConversionRun run(files, user, options, counters);
         run.DryRun = settings.DryRun;
         run.Times = settings.Times;
+        run.Exif = settings.Exif;
         run.OnWritten = settings.OnWritten;
         ConvertFiles(run, *source, *output);
     }

@@ -19,8 +19,9 @@ struct RequestSettings {
     bool Summarise = true;
     bool DryRun = false;
     // What the command line may change beyond the window's options: how the
-    // JPG files are dated.
+    // JPG files are dated, and an Exif block in each.
     FileTime Times = FileTime::Recorded;
+    ExifEncoder* Exif = nullptr;
     std::function<void(const std::string&)> OnWritten;
     // Receive each folder's full path as soon as it is found to exist.
     std::function<void(const std::string&)> ShowSourcePath;

@@ -66,6 +66,9 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     Choice(app, "--file-time", fileTime, {{"recorded", 0}, {"now", 1}},
            "Date each JPG file by the picture's recorded date-time, read as local time "
            "(the default), or leave it the time of conversion");
+    app.add_flag("--exif", command.Exif,
+                 "Write the history into each JPG file as Exif data (dates, camera, flash, "
+                 "exposure time, comment); the picture data is otherwise copied unchanged");
     app.add_flag("--dry-run", command.DryRun,
                  "Change nothing on disk; report what a real run would do");
     CLI::Option* print = app.add_flag("--print", command.Print,

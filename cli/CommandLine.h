@@ -15,6 +15,7 @@ struct CommandLine {
     ConversionOptions Options;
     bool DryRun = false;
     FileTime Times = FileTime::Recorded;
+    bool Exif = false;
     bool Print = false;
     bool Print0 = false;  // each path ended by a NUL, for xargs -0
     bool Quiet = false;

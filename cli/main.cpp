@@ -3,17 +3,20 @@
 //
 // Exit status: 0 when every PMP file was converted; 1 when some could not be
 // converted or were left in a folder the run writes into, a folder could not
-// be read, or a deletion failed; 2 for a refused request (a missing folder, no
-// PMP file, a device name no file name can hold) or bad usage.
+// be read, a deletion failed, or a picture could not take the Exif data that
+// --exif asked for; 2 for a refused request (a missing folder, no PMP file, a
+// device name no file name can hold) or bad usage.
 
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 #include "CommandLine.h"
 #include "ConsoleUser.h"
 #include "ConversionRequest.h"
+#include "Exiv2ExifEncoder.h"
 #include "Messages.h"
 #include "QtSettingsStore.h"
 
@@ -39,6 +42,10 @@ int main(int argc, char* argv[]) {
     settings.Summarise = false;
     settings.DryRun = command.DryRun;
     settings.Times = command.Times;
+    std::optional<ostrel::Exiv2ExifEncoder> exif;
+    if (command.Exif) {
+        settings.Exif = &exif.emplace();
+    }
     if (command.Print || command.Print0) {
         const char end = command.Print0 ? '\0' : '\n';
         settings.OnWritten = [end](const std::string& path) {
@@ -62,6 +69,7 @@ int main(int argc, char* argv[]) {
     }
     const bool complete = counters.NumberOfFailedFiles == 0 &&
                           counters.NumberOfFailedDeletions == 0 &&
-                          counters.NumberOfSkippedFolders == 0 && counters.NumberOfLeftFiles == 0;
+                          counters.NumberOfSkippedFolders == 0 && counters.NumberOfLeftFiles == 0 &&
+                          counters.NumberOfFilesWithoutExif == 0;
     return complete ? 0 : 1;
 }

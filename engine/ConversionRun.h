@@ -12,6 +12,7 @@
 #include <unordered_set>
 
 #include "ConversionOptions.h"
+#include "ExifEncoder.h"
 #include "FileSystem.h"
 #include "UserInteraction.h"
 
@@ -25,6 +26,8 @@ struct RunCounters {
     std::int32_t NumberOfFailedDeletions = 0;  // source files or subfolders not deleted
     std::int32_t NumberOfSkippedFolders = 0;   // folders that could not be read or created
     std::int32_t NumberOfLeftFiles = 0;        // PMP files in folders the run writes into
+    // JPG files that could not take the Exif block asked for
+    std::int32_t NumberOfFilesWithoutExif = 0;
 };
 
 // How each JPG file is dated: by the picture's recorded date-time, which photo
@@ -45,6 +48,8 @@ public:
     // A dry run plans every name as a real run would and changes nothing on disk.
     bool DryRun = false;
     FileTime Times = FileTime::Recorded;
+    // With an encoder, each JPG file gets an Exif block of its history.
+    ExifEncoder* Exif = nullptr;
     // Told the full path of every JPG file written (or, in a dry run, planned).
     std::function<void(const std::string&)> OnWritten;
 

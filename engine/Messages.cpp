@@ -69,6 +69,10 @@ std::string HoldsLinkDescription(const std::string& linkPath) {
     return "It holds the link " + QuotedPath(linkPath) + ", and nothing is deleted through a link";
 }
 
+std::string WithoutExifContext(const std::string& path) {
+    return "Converted source file " + QuotedPath(path) + " without Exif data";
+}
+
 std::string DeviceNameUnfit(const std::string& deviceName) {
     return "The device name " + QuotedPath(deviceName) +
            " holds a character that a file name cannot hold.";
@@ -94,6 +98,10 @@ std::string Summary(std::int32_t counted, const RunCounters& counters) {
     if (failed > 0) {
         text += std::string(LineBreak) + LineBreak + std::to_string(failed) + " PMP file" +
                 Plural(failed) + " could not be converted.";
+    }
+    if (const std::int32_t plain = counters.NumberOfFilesWithoutExif; plain > 0) {
+        text += std::string(LineBreak) + LineBreak + std::to_string(plain) + " JPG file" +
+                Plural(plain) + " written without Exif data.";
     }
     if (left > 0) {
         text += std::string(LineBreak) + LineBreak + std::to_string(left) + " PMP file" +

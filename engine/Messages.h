@@ -41,6 +41,11 @@ inline constexpr const char* ReachedThroughLinkDescription =
     "The folder is reached through a link, so its files may lie outside the source folder";
 std::string HoldsLinkDescription(const std::string& linkPath);
 
+// A picture converted as it is, without the Exif block that was asked for.
+std::string WithoutExifContext(const std::string& path);
+inline constexpr const char* NotJpegDescription =
+    "Its picture data does not start like a JPEG picture";
+
 // The request's texts.
 inline constexpr const char* SourceFolderMissing =
     "The PMP source folder you specified doesn't exist.";

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -28,6 +29,78 @@ void ReadHeader(InputFile& in, std::array<std::uint8_t, HeaderSize>& header) {
         }
         have += got;
     }
+}
+
+// Reads up to `count` more bytes onto the end of `bytes`; fewer only at the
+// end of the file.
+void ReadMore(InputFile& in, std::vector<std::uint8_t>& bytes, std::size_t count) {
+    const std::size_t start = bytes.size();
+    bytes.resize(start + count);
+    std::size_t have = 0;
+    while (have < count) {
+        const std::size_t got = in.Read(std::span(bytes).subspan(start + have));
+        if (got == 0) {
+            break;
+        }
+        have += got;
+    }
+    bytes.resize(start + have);
+}
+
+// The start of the picture data, read as far as where an Exif segment goes:
+// right after the start-of-image marker, or after a JFIF segment that follows
+// it, since readers of JFIF files expect that segment first.
+struct JpegHead {
+    std::vector<std::uint8_t> Bytes;
+    std::size_t ExifAt = 0;  // 0: the data does not start like a JPEG picture
+};
+
+JpegHead ReadJpegHead(InputFile& in, std::uint64_t pictureBytes) {
+    JpegHead head;
+    std::vector<std::uint8_t>& b = head.Bytes;
+    ReadMore(in, b, static_cast<std::size_t>(std::min<std::uint64_t>(pictureBytes, 6)));
+    if (b.size() < 4 || b[0] != 0xFF || b[1] != 0xD8 || b[2] != 0xFF) {
+        return head;
+    }
+    head.ExifAt = 2;
+    if (b.size() < 6 || b[3] != 0xE0) {
+        return head;
+    }
+    const std::size_t length = std::size_t{b[4]} << 8 | b[5];  // counts its own two bytes
+    if (length < 7 || 4 + length > pictureBytes) {
+        return head;
+    }
+    ReadMore(in, b, length - 2);
+    static constexpr std::uint8_t Jfif[] = {'J', 'F', 'I', 'F', 0};
+    if (b.size() == 4 + length && std::equal(std::begin(Jfif), std::end(Jfif), b.begin() + 6)) {
+        head.ExifAt = 4 + length;
+    }
+    return head;
+}
+
+// Copies the start of the picture data with the Exif segment of its history
+// in place, and returns how many picture bytes it copied. A picture that
+// cannot take the segment is copied as it is, and `problem` tells why.
+std::uint64_t CopyHeadWithExif(ExifEncoder& encoder, InputFile& in, OutputFile& out,
+                               const PictureHistory& history, std::uint64_t pictureBytes,
+                               std::string& problem) {
+    const JpegHead head = ReadJpegHead(in, pictureBytes);
+    std::vector<std::uint8_t> segment;
+    if (head.ExifAt == 0) {
+        problem = messages::NotJpegDescription;
+    } else {
+        try {
+            segment = encoder.Encode(history);
+        } catch (const ExifError& error) {
+            problem = error.what();
+        }
+    }
+    const std::span<const std::uint8_t> bytes = head.Bytes;
+    const std::size_t at = segment.empty() ? bytes.size() : head.ExifAt;
+    out.Write(bytes.first(at));
+    out.Write(segment);
+    out.Write(bytes.subspan(at));
+    return bytes.size();
 }
 
 // The recorded date-time on this machine's clock. The camera kept no time
@@ -76,13 +149,19 @@ FreeName FindFreeName(ConversionRun& run, const NameParts& parts, const Folder& 
 
 // Writes the picture data into a new file of the output folder, dates it and
 // gives it the first free name; a name that someone else takes meanwhile moves
-// it on to the next number.
-void WriteJpgFile(ConversionRun& run, InputFile& in, std::uint64_t pictureBytes,
-                  const PictureHistory& history, const NameParts& parts, const Folder& outputFolder,
-                  FreeName& name, bool durable) {
+// it on to the next number. Returns why the picture got no Exif block when
+// one was asked for and it could not take it, or nothing.
+std::string WriteJpgFile(ConversionRun& run, InputFile& in, std::uint64_t pictureBytes,
+                         const PictureHistory& history, const NameParts& parts,
+                         const Folder& outputFolder, FreeName& name, bool durable) {
     FileSystem& fs = run.Files;
     const std::unique_ptr<OutputFile> out = fs.CreateOutputFile(outputFolder, durable);
-    const std::uint64_t copied = fs.CopyRemainder(in, *out);
+    std::string exifProblem;
+    std::uint64_t copied = 0;
+    if (run.Exif != nullptr) {
+        copied = CopyHeadWithExif(*run.Exif, in, *out, history, pictureBytes, exifProblem);
+    }
+    copied += fs.CopyRemainder(in, *out);
     if (copied != pictureBytes) {
         throw ConversionProblem{messages::IncompleteCopyDescription(copied, pictureBytes)};
     }
@@ -94,7 +173,7 @@ void WriteJpgFile(ConversionRun& run, InputFile& in, std::uint64_t pictureBytes,
     for (;;) {
         try {
             out->Publish(name.Name);
-            return;
+            return exifProblem;
         } catch (const FileSystemError& error) {
             if (!error.AlreadyExists()) {
                 throw;
@@ -147,14 +226,25 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
         const auto hint = run.FirstUntriedSerial.find(family);
         FreeName name = FindFreeName(run, parts, OutputFolder,
                                      hint == run.FirstUntriedSerial.end() ? 1 : hint->second);
+        const std::uint64_t pictureBytes = identity.Size - HeaderSize;
+        std::string exifProblem;
         if (run.DryRun) {
             if (name.Name.size() > fs.MaxNameLength(OutputFolder)) {
                 throw FileSystemError(std::generic_category().message(ENAMETOOLONG), ENAMETOOLONG);
             }
+            if (run.Exif != nullptr && ReadJpegHead(*in, pictureBytes).ExifAt == 0) {
+                exifProblem = messages::NotJpegDescription;
+            }
             run.PlannedPaths.insert(name.Path);
         } else {
-            WriteJpgFile(run, *in, identity.Size - HeaderSize, history, parts, OutputFolder, name,
-                         IsToBeDeleted(run.Options, file.Name));
+            exifProblem = WriteJpgFile(run, *in, pictureBytes, history, parts, OutputFolder, name,
+                                       IsToBeDeleted(run.Options, file.Name));
+        }
+        if (!exifProblem.empty()) {
+            ++run.Counters.NumberOfFilesWithoutExif;
+            run.User.ShowMessage(
+                messages::RunProblem(messages::WithoutExifContext(file.Path), exifProblem),
+                messages::ConvertTitle, MessageKind::Information);
         }
         if (name.Serial > 1) {
             run.FirstUntriedSerial[family] = name.Serial + 1;

@@ -86,7 +86,7 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOption) {
         "--subfolders top --delete-files sony --delete-empty-subfolders --format 1.x --serial "
         "always --revised always --illegal remove --omit recorded,album,shot --omit lens --omit "
         "flash,shutter,quality,revised,comment,device --device-name Mine --dry-run --print "
-        "--quiet --file-time now src out");
+        "--quiet --file-time now --exif src out");
     EXPECT_TRUE(Parse("--print0 a b").Command->Print0);
     ASSERT_TRUE(parsed.Command);
     ConversionOptions expected;
@@ -103,8 +103,8 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOption) {
     expected.DeviceName = "Mine";
     EXPECT_EQ(parsed.Command->Options, expected);
     EXPECT_TRUE(parsed.Command->DryRun && parsed.Command->Print && parsed.Command->Quiet);
-    EXPECT_EQ(parsed.Command->Times, FileTime::Now);
-    EXPECT_EQ(Parse("a b").Command->Times, FileTime::Recorded);
+    EXPECT_TRUE(parsed.Command->Times == FileTime::Now && parsed.Command->Exif);
+    EXPECT_TRUE(Parse("a b").Command->Times == FileTime::Recorded && !Parse("a b").Command->Exif);
     EXPECT_EQ(Parse("--format 2.x-long a b").Command->Options.JPGNameFormat, 2);
 
     // Without options, the first-run defaults; --from-settings, the window's.
@@ -186,6 +186,38 @@ TEST_F(CommandLineTest, DryRunChangesNothingAndPlansNamesThatAvoidEachOther) {
     EXPECT_EQ(tooLong.Status, 1);
     EXPECT_NE(tooLong.Err.find("due to the following problem: File name too long."),
               std::string::npos);
+}
+
+TEST(PhotoLibraries, FindTheRecordedDateInTheFileTimesAndTheExifData) {
+    test::TempTree tree;
+    const test::Bytes sample = test::ReadBytes(fs::path(OSTREL_SAMPLES) / "PIC00001/PSN00001.PMP");
+    const test::Bytes jpeg(sample.begin() + 124, sample.end());
+    test::Header fired, unknown;  // flash 1 and shutter code 500; codes outside the tables
+    fired.Comment = "Caf\xE9";
+    fired.Revised[3] = 10;
+    unknown.Flash = 2;
+    unknown.Shutter = 40000;
+    tree.Write("S/PSN00001.PMP", test::PmpFile(fired, jpeg));
+    tree.Write("S/PSN00002.PMP", test::PmpFile(unknown, jpeg));
+    tree.Write("S/PSN00003.PMP", test::PmpFile(unknown, {'n', 'o', 't'}));
+    const fs::path out = tree.Folder("O");
+    const Result result =
+        RunConvert({"--exif", "--quiet", "--format", "1.x", "--omit",
+                    "recorded,revised,device,album,comment", (tree / "S").string(), out.string()},
+                   tree.Folder("home"));
+    EXPECT_EQ(result.Status, 1);  // not every picture got the Exif data asked for
+    EXPECT_TRUE(result.Out.ends_with("\n\n1 JPG file written without Exif data.\n")) << result.Out;
+    const std::string pictures =
+        " '" + out.string() + "/PSN001.jpg' '" + out.string() + "/PSN002.jpg'";
+    EXPECT_EQ(std::system(("/usr/bin/python3 '" OSTREL_READ_EXIF "'" + pictures + " >'" +
+                           (tree / "read").string() + "'")
+                              .c_str()),
+              0);
+    const test::Bytes read = test::ReadBytes(tree / "read");
+    const std::string dates = "1999:07:04 14:05:09 | 1999:07:04 14:05:09";
+    EXPECT_EQ(std::string(read.begin(), read.end()),
+              "SONY | DSC-F1 | 1999:07:04 10:05:09 | " + dates + " | 1 | 1/30 | Café | Café\n" +
+                  "SONY | DSC-F1 | 1999:07:04 14:05:09 | " + dates + " | - | - | - | -\n");
 }
 
 TEST(Samples, ConvertToTheExpectedNamesWithTheirPicturesIntact) {

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "EngineFixture.h"
+#include "Exiv2ExifEncoder.h"
 
 namespace ostrel {
 namespace {
@@ -69,15 +70,50 @@ TEST_F(ConvertPictureFileTest, DatesEachFileByItsRecordedTimeOnThisMachinesClock
         Convert();
         struct stat info {};
         ASSERT_EQ(::stat(written.back().c_str(), &info), 0);
-        if (expected != 0) {
-            EXPECT_EQ(info.st_mtime, expected) << tz;
-            EXPECT_EQ(info.st_atime, expected) << tz;
-        } else {
-            EXPECT_GE(info.st_mtime, start);
-        }
+        EXPECT_TRUE(expected != 0 ? info.st_mtime == expected && info.st_atime == expected
+                                  : info.st_mtime >= start)
+            << tz << ": " << info.st_mtime;
     }
     zone != nullptr ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
     ::tzset();
+}
+
+TEST_F(ConvertPictureFileTest, ExifGoesAfterTheStartOrJfifAndEveryOtherByteIsTheCameras) {
+    Exiv2ExifEncoder encoder;
+    exif = &encoder;
+    // The picture data, and where the segment goes (0: not a JPEG, copied as it is).
+    const std::pair<test::Bytes, std::size_t> cases[] = {
+        {{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J',  'F',  'I', 'F', 0, 1,    1,   0,
+          0,    1,    0,    1,    0, 0,  0xFF, 0xDB, 0,   3,   7, 0xFF, 0xD9},
+         20},
+        {{0xFF, 0xD8, 0xFF, 0xDB, 0, 3, 7, 0xFF, 0xD9}, 2},
+        {{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F'}, 2},  // cut short in its JFIF segment
+        {{'G', 'I', 'F', '8', '9', 'a'}, 0},
+        {{0xFF, 0xD8}, 0}};
+    for (const auto& [bytes, at] : cases) {
+        payload = bytes;
+        user.Messages.clear();
+        const fs::path source = Picture("PSN00001.PMP");
+        Convert();
+        test::Bytes out = ReadBytes(written.back());
+        if (at > 0) {
+            ASSERT_GT(out.size(), at + 10);
+            EXPECT_EQ(
+                test::Bytes(out.begin() + at, out.begin() + at + 10),
+                (test::Bytes{0xFF, 0xE1, out[at + 2], out[at + 3], 'E', 'x', 'i', 'f', 0, 0}));
+            out.erase(out.begin() + at, out.begin() + at + 2 + (out[at + 2] << 8 | out[at + 3]));
+        }
+        EXPECT_EQ(out, payload) << at;
+        EXPECT_EQ(user.Prompts(),
+                  at > 0 ? Names{}
+                         : Names{"Converted source file \"" + source.string() +
+                                 "\" without Exif data\r\ndue to the following problem: Its "
+                                 "picture data does not start like a JPEG picture.\r\n\r\n"
+                                 "Remainder of conversion will proceed normally."});
+    }
+    Convert(true);  // a dry run tells it too
+    EXPECT_EQ(counters.NumberOfFilesWithoutExif, 3);
+    EXPECT_EQ(counters.SourceObjectNumber, 6);
 }
 
 TEST_F(ConvertPictureFileTest, SerialNumbersNeverOverwriteAFile) {

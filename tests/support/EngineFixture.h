@@ -22,6 +22,7 @@ protected:
         ConversionRun run(files, user, options, counters);
         run.DryRun = dryRun;
         run.Times = times;
+        run.Exif = exif;
         run.OnWritten = [this](const std::string& path) { written.push_back(path); };
         ConvertFiles(run, files.GetFolder(options.SourcePath), files.GetFolder(options.OutputPath));
     }
@@ -37,6 +38,7 @@ protected:
     ConversionOptions options;
     RunCounters counters;
     FileTime times = FileTime::Recorded;
+    ExifEncoder* exif = nullptr;
     std::vector<std::string> written;
     std::vector<std::uint8_t> payload = EveryByte(1000);
 };

@@ -1,0 +1,33 @@
+#pragma once
+// The Exif block that ostrel-convert --exif puts into each JPG file. The engine
+// decides where it goes and copies every byte of the picture around it; an
+// implementation outside the engine (Exiv2ExifEncoder) builds it, so that only
+// the program that offers Exif data links a metadata library.
+
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+#include "PictureHistory.h"
+
+namespace ostrel {
+
+// The metadata library's refusal, with its own description.
+class ExifError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class ExifEncoder {
+public:
+    virtual ~ExifEncoder() = default;
+    // A whole APP1 segment (marker, length, "Exif\0\0" and the TIFF structure)
+    // holding what the history gives: the camera, the recorded date-time as the
+    // picture's original and digitized times, the revised one as its change
+    // time, the flash, the exposure time and the comment. A value the header
+    // does not give (a code outside the tables, no comment) is left out.
+    // Throws ExifError.
+    virtual std::vector<std::uint8_t> Encode(const PictureHistory& history) = 0;
+};
+
+}  // namespace ostrel
