@@ -47,9 +47,10 @@ void ReadMore(InputFile& in, std::vector<std::uint8_t>& bytes, std::size_t count
     bytes.resize(start + have);
 }
 
-// The start of the picture data, read as far as where an Exif segment goes:
-// right after the start-of-image marker, or after a JFIF segment that follows
-// it, since readers of JFIF files expect that segment first.
+// The start of the picture data, read at least as far as where an Exif segment
+// goes: right after the start-of-image marker, or after a JFIF segment that
+// follows it, since readers of JFIF files expect that segment first. One read
+// is enough for any usual JFIF segment.
 struct JpegHead {
     std::vector<std::uint8_t> Bytes;
     std::size_t ExifAt = 0;  // 0: the data does not start like a JPEG picture
@@ -58,7 +59,7 @@ struct JpegHead {
 JpegHead ReadJpegHead(InputFile& in, std::uint64_t pictureBytes) {
     JpegHead head;
     std::vector<std::uint8_t>& b = head.Bytes;
-    ReadMore(in, b, static_cast<std::size_t>(std::min<std::uint64_t>(pictureBytes, 6)));
+    ReadMore(in, b, static_cast<std::size_t>(std::min<std::uint64_t>(pictureBytes, 512)));
     if (b.size() < 4 || b[0] != 0xFF || b[1] != 0xD8 || b[2] != 0xFF) {
         return head;
     }
@@ -70,9 +71,11 @@ JpegHead ReadJpegHead(InputFile& in, std::uint64_t pictureBytes) {
     if (length < 7 || 4 + length > pictureBytes) {
         return head;
     }
-    ReadMore(in, b, length - 2);
+    if (b.size() < 4 + length) {
+        ReadMore(in, b, 4 + length - b.size());
+    }
     static constexpr std::uint8_t Jfif[] = {'J', 'F', 'I', 'F', 0};
-    if (b.size() == 4 + length && std::equal(std::begin(Jfif), std::end(Jfif), b.begin() + 6)) {
+    if (b.size() >= 4 + length && std::equal(std::begin(Jfif), std::end(Jfif), b.begin() + 6)) {
         head.ExifAt = 4 + length;
     }
     return head;
@@ -95,12 +98,12 @@ std::uint64_t CopyHeadWithExif(ExifEncoder& encoder, InputFile& in, OutputFile& 
             problem = error.what();
         }
     }
-    const std::span<const std::uint8_t> bytes = head.Bytes;
-    const std::size_t at = segment.empty() ? bytes.size() : head.ExifAt;
-    out.Write(bytes.first(at));
-    out.Write(segment);
-    out.Write(bytes.subspan(at));
-    return bytes.size();
+    // Put together first: one write instead of three.
+    std::vector<std::uint8_t> start = head.Bytes;
+    start.insert(start.begin() + static_cast<std::ptrdiff_t>(segment.empty() ? 0 : head.ExifAt),
+                 segment.begin(), segment.end());
+    out.Write(start);
+    return head.Bytes.size();
 }
 
 // The recorded date-time on this machine's clock. The camera kept no time
