@@ -33,8 +33,9 @@ bool DeviceNameFitsFileNames(const FileSystem& files, const std::string& deviceN
             return false;
         }
     }
-    // Within a longer name, so that "." or ".." alone are not taken for folders.
-    return files.IsValidName("x" + deviceName);
+    // Within a longer name, so that "." or ".." alone are not taken for folders,
+    // and a trailing dot or blank, which ends no name here, is not refused.
+    return files.IsValidName("x" + deviceName + "x");
 }
 
 // Opens the folder that `path` names and rewrites `path` to its full path, or

@@ -62,7 +62,8 @@ public:
     // name, with the same result as trying 1, 2, 3, ... in turn, while a run of
     // distinct names keeps nothing.
     std::unordered_map<std::string, std::int32_t> FirstUntriedSerial;
-    // The names a dry run has planned, which are not on the disk to be found.
+    // The names a dry run has planned, which are not on the disk to be found,
+    // in the form in which the file system compares them.
     std::unordered_set<std::string> PlannedPaths;
 
     // Folders the walk has entered, and folders the run writes into or made;

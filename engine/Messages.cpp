@@ -60,6 +60,10 @@ std::string InvalidNameDescription(const std::string& name) {
     return "The name " + QuotedPath(name) + " holds a character that a file name cannot hold";
 }
 
+std::string ReservedNameDescription(const std::string& name) {
+    return "The name " + QuotedPath(name) + " is kept by the system for a device";
+}
+
 std::string IncompleteCopyDescription(std::uint64_t copied, std::uint64_t expected) {
     return "Only " + std::to_string(copied) + " of its " + std::to_string(expected) +
            " bytes of picture data could be copied";

@@ -33,6 +33,7 @@ std::string DeleteSourceFilesInContext(const std::string& path);
 std::string NoPictureDataDescription();
 std::string NoFreeNameDescription();
 std::string InvalidNameDescription(const std::string& name);
+std::string ReservedNameDescription(const std::string& name);
 std::string IncompleteCopyDescription(std::uint64_t copied, std::uint64_t expected);
 inline constexpr const char* FolderNotFileDescription = "It is a folder, not a file";
 inline constexpr const char* WritesIntoFolderDescription =

@@ -140,10 +140,14 @@ FreeName FindFreeName(ConversionRun& run, const NameParts& parts, const Folder& 
     for (std::int32_t serial = from; serial <= HighestSerialNumber; ++serial) {
         std::string name = ComposeFileName(parts, serial);
         if (!fs.IsValidName(name)) {
-            throw ConversionProblem{messages::InvalidNameDescription(name)};
+            // Every character may be allowed in a name the system keeps for
+            // itself (CON.jpg on Windows).
+            throw ConversionProblem{fs.IsValidName("x" + name + "x")
+                                        ? messages::ReservedNameDescription(name)
+                                        : messages::InvalidNameDescription(name)};
         }
         std::string path = fs.JoinPath(outputFolder.Path, name);
-        if (!run.PlannedPaths.contains(path) && !fs.FileExists(path)) {
+        if (!run.PlannedPaths.contains(fs.ComparablePath(path)) && !fs.FileExists(path)) {
             return FreeName{serial, std::move(name), std::move(path)};
         }
     }
@@ -233,12 +237,12 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
         std::string exifProblem;
         if (run.DryRun) {
             if (name.Name.size() > fs.MaxNameLength(OutputFolder)) {
-                throw FileSystemError(std::generic_category().message(ENAMETOOLONG), ENAMETOOLONG);
+                throw fs.NameTooLong();
             }
             if (run.Exif != nullptr && ReadJpegHead(*in, pictureBytes).ExifAt == 0) {
                 exifProblem = messages::NotJpegDescription;
             }
-            run.PlannedPaths.insert(name.Path);
+            run.PlannedPaths.insert(fs.ComparablePath(name.Path));
         } else {
             exifProblem = WriteJpgFile(run, *in, pictureBytes, history, parts, OutputFolder, name,
                                        IsToBeDeleted(run.Options, file.Name));

@@ -1,6 +1,7 @@
 #include "FileSystem.h"
 
 #include <cerrno>
+#include <system_error>
 #include <vector>
 
 namespace ostrel {
@@ -23,32 +24,21 @@ std::uint64_t FileSystem::CopyRemainder(InputFile& from, OutputFile& to) {
 }
 
 std::string FileSystem::JoinPath(const std::string& folderPath, const std::string& name) const {
-#ifdef _WIN32
-    constexpr char Separator = '\\';
-#else
-    constexpr char Separator = '/';
-#endif
-    if (!folderPath.empty() && (folderPath.back() == Separator || folderPath.back() == '/')) {
+    if (!folderPath.empty() && folderPath.back() == '/') {
         return folderPath + name;
     }
-    return folderPath + Separator + name;
+    return folderPath + '/' + name;
 }
 
 bool FileSystem::IsValidName(const std::string& name) const {
     if (name.empty() || name == "." || name == "..") {
         return false;
     }
-#ifdef _WIN32
-    constexpr std::string_view Forbidden = "\\/:*?\"<>|";
-#else
-    constexpr std::string_view Forbidden = "/";
-#endif
-    for (const char c : name) {
-        if (c == '\0' || Forbidden.find(c) != std::string_view::npos) {
-            return false;
-        }
-    }
-    return true;
+    return name.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
+}
+
+FileSystemError FileSystem::NameTooLong() const {
+    return FileSystemError(std::generic_category().message(ENAMETOOLONG), ENAMETOOLONG);
 }
 
 }  // namespace ostrel

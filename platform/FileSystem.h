@@ -143,8 +143,14 @@ public:
     // The folder's path, the separator and the name.
     virtual std::string JoinPath(const std::string& folderPath, const std::string& name) const;
     // Whether `name` can stand as one file name here (no separator, no NUL,
-    // not "." or "..").
+    // not "." or "..", nothing the system keeps for itself).
     virtual bool IsValidName(const std::string& name) const;
+    // The path in the form in which the system tells names apart: two paths
+    // name the same entry when their forms are equal.
+    virtual std::string ComparablePath(const std::string& path) const { return path; }
+    // The failure of a name longer than the file system takes, as the system
+    // words it.
+    virtual FileSystemError NameTooLong() const;
     // The longest file name, in bytes, that the folder's file system accepts.
     virtual std::size_t MaxNameLength(const Folder& folder) = 0;
 };
