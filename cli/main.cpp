@@ -7,26 +7,20 @@
 // --exif asked for; 2 for a refused request (a missing folder, no PMP file, a
 // device name no file name can hold) or bad usage.
 
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdio>
 #include <optional>
 
 #include "CommandLine.h"
+#include "Console.h"
 #include "ConsoleUser.h"
 #include "ConversionRequest.h"
 #include "Exiv2ExifEncoder.h"
 #include "Messages.h"
-#include "QtSettingsStore.h"
 
 int main(int argc, char* argv[]) {
-#ifdef SIGXFSZ
-    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write instead
-#endif
-    ostrel::QtSettingsStore store;
-    const ostrel::cli::Parsed parsed =
-        ostrel::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), store);
+    const std::vector<std::string> arguments = ostrel::cli::PrepareConsole(argc, argv);
+    const std::unique_ptr<ostrel::SettingsStore> store = ostrel::MakeUserSettingsStore();
+    const ostrel::cli::Parsed parsed = ostrel::cli::ParseCommandLine(arguments, *store);
     std::fputs(parsed.Output.c_str(), stdout);
     std::fputs(parsed.Error.c_str(), stderr);
     if (!parsed.Command) {
@@ -35,7 +29,7 @@ int main(int argc, char* argv[]) {
     const ostrel::cli::CommandLine& command = *parsed.Command;
 
     const auto files = ostrel::MakeSystemFileSystem();
-    ostrel::cli::ConsoleUser user(stderr, !command.Quiet && ::isatty(STDERR_FILENO) != 0);
+    ostrel::cli::ConsoleUser user(stderr, !command.Quiet && ostrel::cli::IsTerminal(stderr));
     ostrel::ConversionOptions options = command.Options;
     ostrel::RequestSettings settings;
     settings.Confirm = false;

@@ -31,9 +31,9 @@ int main(int argc, char* argv[]) {
     ostrel::QtMessageBox messages;
     ostrel::QtSettingsStore settings;
     ostrel::QtFileDialog dialog;
-    ostrel::QtShell shell;
+    const std::unique_ptr<ostrel::Shell> shell = ostrel::MakeSystemShell();
 
-    ostrel::MainWindow window({*files, messages, settings, dialog, shell, LocalNow});
+    ostrel::MainWindow window({*files, messages, settings, dialog, *shell, LocalNow});
     messages.SetParent(&window);
     dialog.SetParent(&window);
     if (const QScreen* screen = window.screen()) {

@@ -33,7 +33,8 @@ private:
     int code_;
 };
 
-// What tells two folders apart however they are reached (device and inode).
+// What tells two folders apart however they are reached (device and inode;
+// on Windows, volume serial number and file index).
 struct FolderId {
     std::uint64_t Device = 0;
     std::uint64_t Inode = 0;
@@ -132,11 +133,12 @@ public:
     // cheaper than one at a time.
     virtual void MakeDurable() = 0;
 
-    // Read-only files and folders (no owner write permission), and entries of
-    // a read-only folder, are refused with "Permission denied", whoever runs
-    // the program. With `expected`, a file that is no longer the one read
-    // (replaced, changed) is kept and refused. DeleteFolder removes an empty
-    // folder only.
+    // Read-only files and folders are refused, whoever runs the program: on
+    // POSIX systems those without owner write permission and the entries of
+    // such a folder ("Permission denied"); on Windows those with the
+    // read-only attribute ("Access is denied"). With `expected`, a file that
+    // is no longer the one read (replaced, changed) is kept and refused.
+    // DeleteFolder removes an empty folder only.
     virtual void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) = 0;
     virtual void DeleteFolder(const Folder& folder) = 0;
 

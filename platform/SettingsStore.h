@@ -2,6 +2,7 @@
 // The per-user settings store: text values addressed by application name,
 // section and key.
 
+#include <memory>
 #include <string>
 
 namespace ostrel {
@@ -17,5 +18,9 @@ public:
     virtual void Write(const std::string& application, const std::string& section,
                        const std::string& key, const std::string& value) = 0;
 };
+
+// The current user's own store, where the window keeps its options (the
+// registry on Windows).
+std::unique_ptr<SettingsStore> MakeUserSettingsStore();
 
 }  // namespace ostrel

@@ -3,6 +3,7 @@
 // a mail link), without waiting for it.
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -25,5 +26,9 @@ public:
 };
 
 inline constexpr std::int32_t SW_SHOWNORMAL = 1;
+
+// The desktop's own shell: ShellExecuteA on Windows, Qt's desktop services
+// elsewhere.
+std::unique_ptr<Shell> MakeSystemShell();
 
 }  // namespace ostrel

@@ -50,4 +50,8 @@ void QtSettingsStore::Write(const std::string& application, const std::string& s
     settings->setValue(KeyOf(section, key), ToQt(value));
 }
 
+std::unique_ptr<SettingsStore> MakeUserSettingsStore() {
+    return std::make_unique<QtSettingsStore>();
+}
+
 }  // namespace ostrel

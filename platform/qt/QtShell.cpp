@@ -24,4 +24,8 @@ std::int32_t QtShell::Execute(const std::string& operation, const std::string& f
     return QDesktopServices::openUrl(url) ? Started : NoAssociation;
 }
 
+std::unique_ptr<Shell> MakeSystemShell() {
+    return std::make_unique<QtShell>();
+}
+
 }  // namespace ostrel

@@ -1,0 +1,43 @@
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include "Console.h"
+
+namespace ostrel::cli {
+
+std::vector<std::string> PrepareConsole(int, char*[]) {
+    // The bytes written are the bytes meant, line ends included, as on other
+    // systems: paths for other programs stay exact, and --print0 stays NUL-ended.
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);
+    ::SetConsoleOutputCP(CP_UTF8);
+    // The progress bar clears its line with an escape sequence.
+    const HANDLE errors = ::GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (::GetConsoleMode(errors, &mode)) {
+        ::SetConsoleMode(errors, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    }
+    // The arguments as typed, whatever the code page: from the wide command line.
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    for (int i = 1; i < count; ++i) {
+        const int size =
+            ::WideCharToMultiByte(CP_UTF8, 0, words[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string word(static_cast<std::size_t>(size), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, words[i], -1, word.data(), size, nullptr, nullptr);
+        word.resize(word.size() - 1);  // the terminating NUL
+        arguments.push_back(std::move(word));
+    }
+    ::LocalFree(words);
+    return arguments;
+}
+
+bool IsTerminal(std::FILE* stream) {
+    return ::_isatty(::_fileno(stream)) != 0;
+}
+
+}  // namespace ostrel::cli
