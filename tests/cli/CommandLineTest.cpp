@@ -2,7 +2,9 @@
 // the settings folder pinned to a temporary one.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 
@@ -24,20 +26,33 @@ struct Result {
     std::string Out, Err;
 };
 
-// Runs ostrel-convert with HOME and XDG_CONFIG_HOME in `home`.
+// Runs ostrel-convert with its output in `home` and, where settings live in
+// files, HOME and XDG_CONFIG_HOME there. The tests' arguments hold no quote.
 Result RunConvert(const std::vector<std::string>& arguments, const fs::path& home) {
+#ifdef _WIN32
+    // cmd.exe takes the first and last quote of the whole line away.
+    const char q = '"';
+    std::string command = "\"\"" OSTREL_CONVERT "\"";
+#else
+    const char q = '\'';
     std::string command = "HOME='" + home.string() + "' XDG_CONFIG_HOME='" + home.string() +
                           "/.config' '" OSTREL_CONVERT "'";
+#endif
     for (const std::string& argument : arguments) {
-        command += " '" + argument + "'";  // the tests' arguments hold no quote
+        command += std::string(" ") + q + argument + q;
     }
-    const int status = std::system(
-        (command + " >'" + home.string() + "/out' 2>'" + home.string() + "/err'").c_str());
+    command += std::string(" >") + q + (home / "out").string() + q + " 2>" + q +
+               (home / "err").string() + q + (test::Windows ? "\"" : "");
+    const int status = std::system(command.c_str());
     const auto text = [&](const char* name) {
         const test::Bytes bytes = test::ReadBytes(home / name);
         return std::string(bytes.begin(), bytes.end());
     };
+#ifdef _WIN32
+    return {status, text("out"), text("err")};
+#else
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text("out"), text("err")};
+#endif
 }
 
 // Every file and folder below `root`, with the files' bytes.
@@ -134,9 +149,10 @@ TEST_F(CommandLineTest, BadUsageIsStatusTwoWithTheReasonOnStandardError) {
 TEST_F(CommandLineTest, PrintsWhatItWroteAndTellsWhatHappenedByItsExitStatus) {
     Result result = Convert({"--subfolders", "matching", "--print", "--format", "1.x"});
     EXPECT_EQ(result.Status, 0) << result.Err;
-    const std::string first = (tree / "O").string() +
-                              "/1999-07-04 @14-05-09 Sony DSC-F1 Forward FY 033ms Standard "
-                              "PSN001 a[Colon]b.jpg";
+    const std::string first = (tree / "O" /
+                               "1999-07-04 @14-05-09 Sony DSC-F1 Forward FY 033ms Standard "
+                               "PSN001 a[Colon]b.jpg")
+                                  .string();
     EXPECT_TRUE(result.Out.starts_with(first + "\n" + (tree / "O/PIC00002").string()));
     EXPECT_TRUE(result.Out.ends_with(".jpg\n3 PMP files successfully converted to JPG.\n"));
     EXPECT_EQ(result.Err, "");
@@ -144,9 +160,10 @@ TEST_F(CommandLineTest, PrintsWhatItWroteAndTellsWhatHappenedByItsExitStatus) {
 
     // For xargs -0: each path ended by a NUL, and the summary out of the way.
     result = Convert({"--print0", "--quiet"});
-    EXPECT_EQ(result.Out, (tree / "O").string() +
-                              "/{DT=1999-07-04 @14-05-09}{DV=Sony DSC-F1{LE=Forward}{FL=Y}"
-                              "{SP=033ms}{CP=Standard}}{VO=001}{CO=a[Colon]b}.jpg" +
+    EXPECT_EQ(result.Out, (tree / "O" /
+                           "{DT=1999-07-04 @14-05-09}{DV=Sony DSC-F1{LE=Forward}{FL=Y}"
+                           "{SP=033ms}{CP=Standard}}{VO=001}{CO=a[Colon]b}.jpg")
+                                  .string() +
                               std::string(1, '\0'));
     EXPECT_EQ(result.Err, "1 PMP file successfully converted to JPG.\n");
 
@@ -174,7 +191,7 @@ TEST_F(CommandLineTest, DryRunChangesNothingAndPlansNamesThatAvoidEachOther) {
     EXPECT_EQ(result.Status, 0) << result.Err;
     EXPECT_EQ(Snapshot(tree / "S"), before);
     EXPECT_TRUE(fs::is_empty(tree / "O"));
-    const std::string base = (tree / "O").string() + "/{DT=1999-07-04 @14-05-09}";
+    const std::string base = (tree / "O" / "").string() + "{DT=1999-07-04 @14-05-09}";
     const std::string tail =
         "{DV=Sony DSC-F1{LE=Forward}{FL=Y}{SP=033ms}{CP=Standard}}{CO=a[Colon]b}.jpg\n";
     EXPECT_EQ(result.Out, base + tail + base + "{SN=002}" + tail + base + "{SN=003}" + tail +
@@ -184,7 +201,7 @@ TEST_F(CommandLineTest, DryRunChangesNothingAndPlansNamesThatAvoidEachOther) {
 
     const Result tooLong = Convert({"--dry-run", "--device-name", std::string(300, 'x')});
     EXPECT_EQ(tooLong.Status, 1);
-    EXPECT_NE(tooLong.Err.find("due to the following problem: File name too long."),
+    EXPECT_NE(tooLong.Err.find("due to the following problem: " + test::NameTooLong() + "."),
               std::string::npos);
 }
 
@@ -229,9 +246,11 @@ TEST(Samples, ConvertToTheExpectedNamesWithTheirPicturesIntact) {
     EXPECT_EQ(result.Status, 0) << result.Err;
     std::vector<std::string> names, expected;
     std::istringstream lines(result.Out);
-    for (std::string line; std::getline(lines, line) && line.starts_with("/");) {
-        names.push_back(fs::relative(line, tree / "O").string());
-        const auto bytes = test::ReadBytes(line);
+    for (std::string line; std::getline(lines, line) && line.starts_with(tree.Root().string());) {
+        const fs::path path(std::u8string(line.begin(), line.end()));  // UTF-8 on every system
+        const std::u8string name = fs::relative(path, tree / "O").generic_u8string();
+        names.emplace_back(name.begin(), name.end());
+        const auto bytes = test::ReadBytes(path);
         EXPECT_TRUE(bytes.size() > 2 && bytes[0] == 0xFF && bytes[1] == 0xD8);  // a JPEG's start
     }
     std::sort(names.begin(), names.end());

@@ -1,9 +1,11 @@
 // Converting single PMP files: bytes, names, serial numbers, deletion, failures.
 
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -178,21 +180,22 @@ TEST_F(ConvertPictureFileTest, FilesThatCannotBeConvertedAreReportedAndKept) {
     files.WriteLimit = 100;  // the disk fills up
     Convert();
     files.WriteLimit = -1;
+#ifndef _WIN32  // Windows lets no one write to a file while it is converted
     files.AfterOpening = [&](const File&) { fs::resize_file(a, 224); };  // cut short meanwhile
     Convert();
+    EXPECT_EQ(user.Prompts().back(),
+              Unconverted(a, "Only 100 of its 1256 bytes of picture data could be copied"));
+#endif
     EXPECT_TRUE(fs::exists(a));
     EXPECT_TRUE(fs::is_empty(tree / "O"));
     EXPECT_TRUE(FileNames(tree.Root()).empty());
     EXPECT_EQ(counters.SourceObjectNumber, 0);
-    EXPECT_EQ(counters.NumberOfFailedFiles, 5);
     std::vector<std::string> prompts = user.Prompts();
-    ASSERT_EQ(prompts.size(), 5U);
-    EXPECT_EQ(prompts[4], Unconverted(a,
-                                      "Only 100 of its 1256 bytes of picture data could be "
-                                      "copied"));
+    ASSERT_EQ(prompts.size(), static_cast<std::size_t>(counters.NumberOfFailedFiles));
+    ASSERT_GE(prompts.size(), 4U);
     EXPECT_EQ(std::set<std::string>(prompts.begin(), prompts.begin() + 2),
               (std::set<std::string>{
-                  Unconverted(a, "File name too long"),
+                  Unconverted(a, test::NameTooLong()),
                   Unconverted(empty, "The file holds no picture data after its 124-byte header")}));
     EXPECT_NE(prompts[2].find("holds a character that a file name cannot hold"), std::string::npos);
     EXPECT_EQ(prompts[3], Unconverted(a, "No space left on device"));
@@ -220,7 +223,7 @@ TEST_F(ConvertPictureFileTest, DeletionModes) {
     EXPECT_EQ(counters.SourceObjectNumber, 4);  // only the PMP file is ever converted
     // Its JPG file on the disk before the source goes: one flush for a folder's batch.
     const std::string durable = "durable";
-    const std::string deleted = "delete:" + (tree / "S").string() + "/PSN00001.";
+    const std::string deleted = "delete:" + (tree / "S/PSN00001.").string();
     ASSERT_EQ(files.Log.size(), 6U);
     std::sort(files.Log.begin() + 4, files.Log.end());  // PMX and PMF as listed
     EXPECT_EQ(files.Log, (Names{durable, deleted + "PMP", durable, deleted + "PMP", deleted + "PMF",
@@ -251,12 +254,12 @@ TEST_F(ConvertPictureFileTest, ReadOnlyOrChangedSourcesAreConvertedReportedAndKe
     EXPECT_EQ(test::FileNames(tree / "S").size(), 2U);
     std::vector<std::string> prompts = user.Prompts();
     std::sort(prompts.begin(), prompts.end());
-    EXPECT_EQ(prompts,
-              (Names{Problem("Unable to delete source file", a.string(), "Permission denied"),
-                     Problem("Unable to delete source file", first,
-                             "It has changed since it was converted")}));
+    EXPECT_EQ(prompts, (Names{Problem("Unable to delete source file", a.string(), test::Denied()),
+                              Problem("Unable to delete source file", first,
+                                      "It has changed since it was converted")}));
 }
 
+#ifndef _WIN32  // FIFOs, symbolic links and fork()
 TEST_F(ConvertPictureFileTest, EntriesThatAreNotPicturesAreReportedOnceAndNeverDeleted) {
     options.DeleteSourceFiles = 2;
     options.ProcessSubfolders = 1;
@@ -317,6 +320,7 @@ TEST_F(ConvertPictureFileTest, AConversionKilledMidCopyLeavesNoPartialPicture) {
         EXPECT_EQ(entry.file_size(), size) << entry.path();
     }
 }
+#endif
 
 TEST(IsPictureFile, LooksAtTheLastThreeCharactersOnly) {
     for (const char* name :

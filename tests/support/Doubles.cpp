@@ -70,11 +70,11 @@ private:
 }  // namespace
 
 bool FaultyFileSystem::FileExists(const std::string& path) {
-    return (Taken && Taken(path)) || PosixFileSystem::FileExists(path);
+    return (Taken && Taken(path)) || SystemFileSystem::FileExists(path);
 }
 
 std::unique_ptr<InputFile> FaultyFileSystem::OpenForReading(const File& file) {
-    auto in = PosixFileSystem::OpenForReading(file);
+    auto in = SystemFileSystem::OpenForReading(file);
     if (AfterOpening) {
         AfterOpening(file);
     }
@@ -82,33 +82,35 @@ std::unique_ptr<InputFile> FaultyFileSystem::OpenForReading(const File& file) {
 }
 
 std::unique_ptr<OutputFile> FaultyFileSystem::CreateOutputFile(const Folder& folder, bool durable) {
-    auto real = PosixFileSystem::CreateOutputFile(folder, durable);
+    auto real = SystemFileSystem::CreateOutputFile(folder, durable);
     if (WriteLimit < 0 && RacedFiles.empty()) {
         return real;  // as it is, so that the kernel's copy is used
     }
     return std::make_unique<FaultyOutput>(std::move(real), folder.Path, *this);
 }
 
+#ifndef _WIN32
 ssize_t FaultyFileSystem::CopyRange(int from, int to, std::size_t length) {
     switch (Copying) {
         case Copy::CrossDevice:
             errno = EXDEV;
             return -1;
         case Copy::ShortCalls:
-            return PosixFileSystem::CopyRange(from, to, std::min<std::size_t>(length, 4096));
+            return SystemFileSystem::CopyRange(from, to, std::min<std::size_t>(length, 4096));
         default:
-            return PosixFileSystem::CopyRange(from, to, length);
+            return SystemFileSystem::CopyRange(from, to, length);
     }
 }
+#endif
 
 void FaultyFileSystem::MakeDurable() {
     Log.push_back("durable");
-    PosixFileSystem::MakeDurable();
+    SystemFileSystem::MakeDurable();
 }
 
 void FaultyFileSystem::DeleteFile(const File& file, const std::optional<FileIdentity>& expected) {
     Log.push_back("delete:" + file.Path);
-    PosixFileSystem::DeleteFile(file, expected);
+    SystemFileSystem::DeleteFile(file, expected);
 }
 
 }  // namespace ostrel::test

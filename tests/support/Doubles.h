@@ -12,7 +12,11 @@
 
 #include "FileDialog.h"
 #include "MessageBox.h"
+#ifdef _WIN32
+#include "WindowsFileSystem.h"
+#else
 #include "PosixFileSystem.h"
+#endif
 #include "SettingsStore.h"
 #include "Shell.h"
 #include "UserInteraction.h"
@@ -50,18 +54,24 @@ public:
     std::vector<std::string> Calls;
 };
 
+#ifdef _WIN32
+using SystemFileSystem = WindowsFileSystem;
+#else
+using SystemFileSystem = PosixFileSystem;
+#endif
+
 // The real file system, with what cannot be made for real switched on where a
 // test asks for it, and a log of the flushes and deletions in their order.
-class FaultyFileSystem : public PosixFileSystem {
+class FaultyFileSystem : public SystemFileSystem {
 public:
-    using PosixFileSystem::PosixFileSystem;
+    using SystemFileSystem::SystemFileSystem;
 
     std::set<std::string> RacedFiles;  // names taken by "someone else" just before ours
     std::int64_t WriteLimit = -1;      // bytes a new file takes before the disk is full
     std::function<void(const File&)> AfterOpening;  // meddles with a source once it is open
     std::function<bool(const std::string&)> Taken;  // names to be found taken, besides the disk's
     // How the kernel's copy behaves: as it does, refusing (across file
-    // systems), or moving at most this many bytes a call.
+    // systems), or moving at most this many bytes a call. (Windows has none.)
     enum class Copy { Kernel, CrossDevice, ShortCalls } Copying = Copy::Kernel;
     std::vector<std::string> Log;  // "durable", "delete:<file>", in order
 
@@ -71,8 +81,10 @@ public:
     void MakeDurable() override;
     void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) override;
 
+#ifndef _WIN32
 protected:
     ssize_t CopyRange(int from, int to, std::size_t length) override;
+#endif
 };
 
 // A settings store in memory: (application, section, key) -> text.

@@ -2,19 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "WindowsFileSystem.h"
+#else
 #include <fcntl.h>
 #include <limits.h>
-#include <stdlib.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <fstream>
+#endif
 
 namespace ostrel::test {
 
 TempTree::TempTree() {
-    std::string pattern = (fs::temp_directory_path() / "ostrel-test-XXXXXX").string();
-    root_ = ::mkdtemp(pattern.data());
+    std::mt19937_64 random{std::random_device{}()};
+    do {
+        root_ = fs::temp_directory_path() / ("ostrel-test-" + std::to_string(random()));
+    } while (!fs::create_directory(root_));
+    root_ = fs::canonical(root_);  // as the system gives folders: no short names
 }
 
 TempTree::~TempTree() {
@@ -28,24 +39,27 @@ TempTree::~TempTree() {
     }
     fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, error);
     fs::remove_all(root_, error);
+#ifndef _WIN32
     if (error) {  // paths beyond the system's limit: rm works through open folders
         std::system(("rm -rf '" + root_.string() + "'").c_str());
     }
+#endif
 }
 
 fs::path TempTree::Folder(const std::string& relative) const {
-    fs::create_directories(root_ / relative);
-    return root_ / relative;
+    fs::create_directories(*this / relative);
+    return *this / relative;
 }
 
 fs::path TempTree::Write(const std::string& relative, const Bytes& bytes) const {
     Folder(fs::path(relative).parent_path().string());
-    std::ofstream(root_ / relative, std::ios::binary)
+    std::ofstream(*this / relative, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
-    return root_ / relative;
+    return *this / relative;
 }
 
+#ifndef _WIN32
 std::string TempTree::TooDeep(const std::string& relative, const Bytes& picture) const {
     std::string path = Folder(relative).string();
     int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
@@ -63,6 +77,7 @@ std::string TempTree::TooDeep(const std::string& relative, const Bytes& picture)
     ::close(fd);
     return path;
 }
+#endif
 
 Bytes ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -84,6 +99,28 @@ void MakeReadOnly(const fs::path& path) {
     fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
 }
+
+#ifdef _WIN32
+std::string Denied() {
+    return SystemErrorText(ERROR_ACCESS_DENIED);
+}
+std::string NameTooLong() {
+    return SystemErrorText(ERROR_FILENAME_EXCED_RANGE);
+}
+std::string AlreadyExists() {
+    return SystemErrorText(ERROR_ALREADY_EXISTS);
+}
+#else
+std::string Denied() {
+    return std::generic_category().message(EACCES);
+}
+std::string NameTooLong() {
+    return std::generic_category().message(ENAMETOOLONG);
+}
+std::string AlreadyExists() {
+    return std::generic_category().message(EEXIST);
+}
+#endif
 
 Bytes Header::Get() const {
     Bytes bytes(124, 0);

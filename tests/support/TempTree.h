@@ -9,6 +9,11 @@
 namespace ostrel::test {
 
 namespace fs = std::filesystem;
+#ifdef _WIN32
+inline constexpr bool Windows = true;
+#else
+inline constexpr bool Windows = false;
+#endif
 using Bytes = std::vector<std::uint8_t>;
 
 // A fresh folder, removed with everything in it (read-only entries included).
@@ -20,7 +25,10 @@ public:
     TempTree& operator=(const TempTree&) = delete;
 
     const fs::path& Root() const { return root_; }
-    fs::path operator/(const std::string& relative) const { return root_ / relative; }
+    // Paths with the system's own separators, as the program writes them.
+    fs::path operator/(const std::string& relative) const {
+        return (root_ / relative).make_preferred();
+    }
     // Creates the folder and its parents; returns its path.
     fs::path Folder(const std::string& relative) const;
     // Writes a file with exactly these bytes, creating its folder.
@@ -28,10 +36,13 @@ public:
     fs::path Write(const std::string& relative, const std::string& text) const {
         return Write(relative, Bytes(text.begin(), text.end()));
     }
+#ifndef _WIN32
     // A chain of folders below `relative` whose last folder's path is longer
     // than the system takes, so that it cannot be listed (even by root), with
     // PSN00001.PMP holding `picture` in it. Returns that last folder's path.
+    // (Windows takes 32,767 characters, more than Wine can make.)
     std::string TooDeep(const std::string& relative, const Bytes& picture) const;
+#endif
 
 private:
     fs::path root_;
@@ -41,6 +52,12 @@ Bytes ReadBytes(const fs::path& path);
 // The names of the regular files directly in a folder, sorted.
 std::vector<std::string> FileNames(const fs::path& folder);
 void MakeReadOnly(const fs::path& path);
+
+// The system's own descriptions of these failures, as the file system service
+// reports them.
+std::string Denied();
+std::string NameTooLong();
+std::string AlreadyExists();
 
 // A history header, field by field.
 struct Header {
