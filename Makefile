@@ -78,7 +78,8 @@ bench: build
 # The engine, ostrel-convert.exe and their tests for 64-bit Windows, built
 # with MinGW-w64 into $(WIN_BUILD), and the zip file a Windows user downloads.
 # GoogleTest and CLI11 come from Debian's packages, built with the same
-# toolchain into $(WIN_BUILD)/deps. The window needs Qt for Windows: not here.
+# toolchain into $(WIN_BUILD)/deps. The window needs Qt for Windows, and --exif
+# Exiv2 for Windows: neither is here.
 WIN_DEPS := $(CURDIR)/$(WIN_BUILD)/deps
 
 $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake:
@@ -88,7 +89,8 @@ $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake:
 
 $(WIN_BUILD)/build.ninja: $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake
 	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_WERROR=ON \
-	    -DOSTREL_GUI=OFF -DOSTREL_BENCH=OFF -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+	    -DOSTREL_GUI=OFF -DOSTREL_BENCH=OFF -DOSTREL_EXIF=OFF \
+	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
 	    -DGTest_DIR=$(WIN_DEPS)/lib/cmake/GTest -DCLI11_DIR=$(WIN_DEPS)/lib/cmake/CLI11 \
 	    -DCMAKE_CROSSCOMPILING_EMULATOR=$(CURDIR)/scripts/wine-run
 

@@ -14,7 +14,9 @@
 #include "Console.h"
 #include "ConsoleUser.h"
 #include "ConversionRequest.h"
+#ifdef OSTREL_EXIF
 #include "Exiv2ExifEncoder.h"
+#endif
 #include "Messages.h"
 
 int main(int argc, char* argv[]) {
@@ -36,10 +38,18 @@ int main(int argc, char* argv[]) {
     settings.Summarise = false;
     settings.DryRun = command.DryRun;
     settings.Times = command.Times;
+#ifdef OSTREL_EXIF
     std::optional<ostrel::Exiv2ExifEncoder> exif;
     if (command.Exif) {
         settings.Exif = &exif.emplace();
     }
+#else
+    // A build without Exiv2 (the Windows one) cannot write Exif data.
+    if (command.Exif) {
+        std::fputs("ostrel-convert: --exif is not available in this build.\n", stderr);
+        return 2;
+    }
+#endif
     if (command.Print || command.Print0) {
         const char end = command.Print0 ? '\0' : '\n';
         settings.OnWritten = [end](const std::string& path) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <random>
 
@@ -294,6 +295,19 @@ public:
                 FailWithLastError();
             }
             bytes = bytes.subspan(put);
+        }
+    }
+
+    void SetTimes(std::chrono::system_clock::time_point time) override {
+        // FILETIME counts 100 ns steps from 1601-01-01.
+        constexpr std::int64_t From1601 = 11'644'473'600;
+        const std::int64_t seconds =
+            std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
+        const auto ticks = static_cast<std::uint64_t>((seconds + From1601) * 10'000'000);
+        const FILETIME when{static_cast<DWORD>(ticks & 0xFFFFFFFFu),
+                            static_cast<DWORD>(ticks >> 32)};
+        if (!::SetFileTime(handle_.Get(), nullptr, &when, &when)) {
+            FailWithLastError();
         }
     }
 
