@@ -1,6 +1,9 @@
 #include "FileSystem.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <random>
 #include <system_error>
 #include <vector>
 
@@ -39,6 +42,14 @@ bool FileSystem::IsValidName(const std::string& name) const {
 
 FileSystemError FileSystem::NameTooLong() const {
     return FileSystemError(std::generic_category().message(ENAMETOOLONG), ENAMETOOLONG);
+}
+
+std::string TemporaryFileName() {
+    static std::atomic<unsigned> counter{0};
+    static const unsigned seed = std::random_device{}();
+    char name[48];
+    std::snprintf(name, sizeof name, ".ostrel-%08x%08x.part", seed, counter.fetch_add(1));
+    return name;
 }
 
 }  // namespace ostrel

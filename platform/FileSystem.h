@@ -157,6 +157,10 @@ public:
     virtual std::size_t MaxNameLength(const Folder& folder) = 0;
 };
 
+// A hidden name for a file while it is written, which no picture and no PMP
+// file can have; a new one at each call.
+std::string TemporaryFileName();
+
 // The file system of the machine the program runs on.
 std::unique_ptr<FileSystem> MakeSystemFileSystem();
 

@@ -7,11 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <system_error>
 
 namespace ostrel {
@@ -194,15 +192,6 @@ private:
     FileIdentity identity_;
 };
 
-// A hidden name that no picture and no PMP file can have.
-std::string TemporaryName() {
-    static std::atomic<unsigned> counter{0};
-    static const unsigned seed = std::random_device{}();
-    char name[48];
-    std::snprintf(name, sizeof name, ".ostrel-%08x%08x.part", seed, counter.fetch_add(1));
-    return name;
-}
-
 bool ProcessFdsVisible() {
     return ::access("/proc/self/fd", X_OK) == 0;
 }
@@ -230,7 +219,7 @@ public:
         }
 #endif
         for (int attempt = 0; !fd_.IsOpen(); ++attempt) {
-            temporary_ = folder_ + "/" + TemporaryName();
+            temporary_ = folder_ + "/" + TemporaryFileName();
             fd_.Reset(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
                              0666));
             if (!fd_.IsOpen() && (errno != EEXIST || attempt > 100)) {

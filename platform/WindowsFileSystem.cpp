@@ -6,11 +6,9 @@
 #undef DeleteFile  // the service's own member of that name
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <random>
 
 namespace ostrel {
 namespace {
@@ -247,16 +245,6 @@ private:
     FileIdentity identity_;
 };
 
-// A name that no picture and no PMP file can have.
-std::wstring TemporaryName() {
-    static std::atomic<unsigned> counter{0};
-    static const unsigned seed = std::random_device{}();
-    wchar_t name[48];
-    std::swprintf(name, sizeof name / sizeof name[0], L".ostrel-%08x%08x.part", seed,
-                  counter.fetch_add(1));
-    return name;
-}
-
 // The file is written under a temporary name and moved to its own only when
 // whole; moving never replaces a file. The handle stays open until then, so
 // that whatever must be set on the file is set before it has its name.
@@ -265,7 +253,7 @@ public:
     WindowsOutputFile(std::wstring folder, std::size_t maxName, std::set<std::wstring>* unflushed)
         : folder_(std::move(folder)), maxName_(maxName), unflushed_(unflushed) {
         for (int attempt = 0; !handle_.IsOpen(); ++attempt) {
-            temporary_ = Child(folder_, TemporaryName());
+            temporary_ = Child(folder_, Wide(TemporaryFileName()));
             handle_.Reset(::CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!handle_.IsOpen()) {
