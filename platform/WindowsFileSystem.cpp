@@ -499,18 +499,26 @@ void WindowsFileSystem::MakeDurable() {
     }
 }
 
-void WindowsFileSystem::DeleteFile(const File& file, const std::optional<FileIdentity>& expected) {
-    const std::wstring path = SystemPath(file.Path);
+namespace {
+
+// The entry's own attribute decides, as for any Windows program that does not
+// force a deletion; a read-only folder (Windows marks customised folders so)
+// does not protect what it holds.
+void RequireNotReadOnly(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         FailWithLastError();
     }
-    // The file's own attribute decides, as for any Windows program that does
-    // not force a deletion; a read-only folder (Windows marks customised
-    // folders so) does not protect what it holds.
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         Fail(ERROR_ACCESS_DENIED);
     }
+}
+
+}  // namespace
+
+void WindowsFileSystem::DeleteFile(const File& file, const std::optional<FileIdentity>& expected) {
+    const std::wstring path = SystemPath(file.Path);
+    RequireNotReadOnly(path);
     if (expected) {
         // Held open without sharing writes until it is gone, so that it cannot
         // change between the test and the deletion.
@@ -537,13 +545,7 @@ void WindowsFileSystem::DeleteFile(const File& file, const std::optional<FileIde
 
 void WindowsFileSystem::DeleteFolder(const Folder& folder) {
     const std::wstring path = SystemPath(folder.Path);
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        FailWithLastError();
-    }
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        Fail(ERROR_ACCESS_DENIED);
-    }
+    RequireNotReadOnly(path);
     if (!::RemoveDirectoryW(path.c_str())) {
         FailWithLastError();
     }
