@@ -20,31 +20,17 @@
 #include <string>
 #include <vector>
 
+#include "PmpWriter.h"
+
 namespace {
 
-struct History {
-    unsigned char Lens = 0, Quality = 23, Flash = 0;
-    unsigned Shutter = 500;
-    std::string Comment;  // Windows-1252 bytes
-    unsigned char Recorded[6] = {99, 7, 4, 14, 5, 9};
-    unsigned char Revised[6] = {99, 7, 4, 14, 5, 9};
-};
+using ostrel::tools::History;
 
-std::string Header(const History& h) {
-    std::string header(124, '\0');
-    header[27] = static_cast<char>(h.Lens);
-    header[29] = static_cast<char>(h.Quality);
-    for (std::size_t i = 0; i < h.Comment.size() && i < 19; ++i) {
-        header[52 + i] = h.Comment[i];
-    }
-    for (int i = 0; i < 6; ++i) {
-        header[76 + i] = static_cast<char>(h.Recorded[i]);
-        header[84 + i] = static_cast<char>(h.Revised[i]);
-    }
-    header[102] = static_cast<char>(h.Shutter >> 8);
-    header[103] = static_cast<char>(h.Shutter & 0xFF);
-    header[118] = static_cast<char>(h.Flash);
-    return header;
+// The camera's defaults here: no flash.
+History NoFlash() {
+    History h;
+    h.Flash = 0;
+    return h;
 }
 
 QByteArray Picture(int seed, const QString& caption) {
@@ -64,14 +50,15 @@ QByteArray Picture(int seed, const QString& caption) {
     return jpeg;
 }
 
-bool Write(const QString& path, const std::string& header, const QByteArray& jpeg,
+bool Write(const QString& path, const History& history, const QByteArray& jpeg,
            std::size_t bytes = 0) {
     QDir().mkpath(QFileInfo(path).path());
     std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
-    out.write(header.data(), static_cast<std::streamsize>(header.size()));
-    out.write(jpeg.constData(), jpeg.size());
+    const auto file = ostrel::tools::PmpFile(history, {jpeg.begin(), jpeg.end()});
+    out.write(reinterpret_cast<const char*>(file.data()),
+              static_cast<std::streamsize>(file.size()));
     // Pad after the picture's end marker, as far as asked.
-    const std::size_t have = header.size() + static_cast<std::size_t>(jpeg.size());
+    const std::size_t have = file.size();
     if (bytes > have) {
         std::vector<char> block(1 << 20);
         for (std::size_t i = 0; i < block.size(); ++i) {
@@ -97,7 +84,7 @@ int Samples(const QString& folder) {
     };
     std::vector<Sample> samples;
     const auto add = [&](int album, int shot, auto change) {
-        Sample s{album, shot, {}};
+        Sample s{album, shot, NoFlash()};
         change(s.H);
         samples.push_back(s);
     };
@@ -146,14 +133,14 @@ int Samples(const QString& folder) {
     for (const Sample& s : samples) {
         const QString path =
             QString("%1/%2/%3.PMP").arg(folder, Number("PIC", s.Album), Number("PSN", s.Shot));
-        if (!Write(path, Header(s.H), Picture(s.Album * 10 + s.Shot, Number("PSN", s.Shot)))) {
+        if (!Write(path, s.H, Picture(s.Album * 10 + s.Shot, Number("PSN", s.Shot)))) {
             return 1;
         }
         ++written;
     }
     // Sony's other files, which only the deletion options touch.
-    Write(folder + "/PIC00001/PSN00001.PMX", "", "Sony index data");
-    Write(folder + "/PIC00001/PSN00001.PMF", "", "Sony folder data");
+    std::ofstream((folder + "/PIC00001/PSN00001.PMX").toStdString()) << "Sony index data";
+    std::ofstream((folder + "/PIC00001/PSN00001.PMF").toStdString()) << "Sony folder data";
     std::printf("%d sample pictures in %s\n", written, qPrintable(folder));
     return 0;
 }
@@ -162,7 +149,7 @@ int Tree(const QString& folder, int folders, int files, std::size_t bytes, bool 
     const QByteArray jpeg = Picture(1, "bench");
     for (int f = 1; f <= folders; ++f) {
         for (int i = 1; i <= files; ++i) {
-            History h;
+            History h = NoFlash();
             if (!shared) {
                 h.Recorded[3] = static_cast<unsigned char>(f % 24);
                 h.Recorded[4] = static_cast<unsigned char>(i % 60);
@@ -170,7 +157,7 @@ int Tree(const QString& folder, int folders, int files, std::size_t bytes, bool 
             }
             const QString path =
                 QString("%1/%2/%3.PMP").arg(folder, Number("PIC", f), Number("PSN", i));
-            if (!Write(path, Header(h), jpeg, bytes)) {
+            if (!Write(path, h, jpeg, bytes)) {
                 return 1;
             }
         }
@@ -192,7 +179,7 @@ int main(int argc, char* argv[]) {
                     args.size() == 7 && args[6] == "shared");
     }
     if (args.size() == 4 && args[1] == "big") {
-        return Write(args[2], Header({}), Picture(7, "big"), args[3].toULongLong()) ? 0 : 1;
+        return Write(args[2], NoFlash(), Picture(7, "big"), args[3].toULongLong()) ? 0 : 1;
     }
     std::fprintf(stderr,
                  "usage: ostrel-make-samples samples FOLDER\n"

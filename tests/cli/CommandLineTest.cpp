@@ -182,21 +182,17 @@ TEST_F(CommandLineTest, PrintsWhatItWroteAndTellsWhatHappenedByItsExitStatus) {
     EXPECT_EQ(result.Out, "");
 }
 
-TEST_F(CommandLineTest, DryRunChangesNothingAndPlansNamesThatAvoidEachOther) {
+TEST_F(CommandLineTest, DryRunChangesNothing) {
     tree.Folder("O");
     const auto before = Snapshot(tree / "S");
-    const Result result =
-        Convert({"--dry-run", "--print", "--subfolders", "top", "--omit", "shot,album",
-                 "--delete-files", "sony", "--delete-empty-subfolders"});
+    const Result result = Convert({"--dry-run", "--subfolders", "top", "--omit", "shot,album",
+                                   "--delete-files", "sony", "--delete-empty-subfolders"});
     EXPECT_EQ(result.Status, 0) << result.Err;
     EXPECT_EQ(Snapshot(tree / "S"), before);
     EXPECT_TRUE(fs::is_empty(tree / "O"));
-    const std::string base = (tree / "O" / "").string() + "{DT=1999-07-04 @14-05-09}";
-    const std::string tail =
-        "{DV=Sony DSC-F1{LE=Forward}{FL=Y}{SP=033ms}{CP=Standard}}{CO=a[Colon]b}.jpg\n";
-    EXPECT_EQ(result.Out, base + tail + base + "{SN=002}" + tail + base + "{SN=003}" + tail +
-                              "3 PMP files successfully converted to JPG.\n\n"
-                              "2 JPG files saved with incremented serial numbers.\n");
+    EXPECT_EQ(result.Out,
+              "3 PMP files successfully converted to JPG.\n\n"
+              "2 JPG files saved with incremented serial numbers.\n");
     EXPECT_EQ(result.Err, "Dry run: nothing on disk was changed.\n");
 
     const Result tooLong = Convert({"--dry-run", "--device-name", std::string(300, 'x')});

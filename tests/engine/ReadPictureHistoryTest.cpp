@@ -4,8 +4,6 @@
 #include <iconv.h>
 #endif
 
-#include <array>
-
 #include "PictureHistory.h"
 #include "TempTree.h"
 
@@ -14,10 +12,8 @@ namespace {
 
 PictureHistory Decode(const test::Header& header, std::string_view file = "x.PMP",
                       std::string_view folder = "x") {
-    std::array<std::uint8_t, HeaderSize> bytes{};
-    const auto built = header.Get();
-    std::copy(built.begin(), built.end(), bytes.begin());
-    return ReadPictureHistory(bytes, file, folder);
+    const test::Bytes bytes = test::PmpFile(header, {});
+    return ReadPictureHistory(std::span<const std::uint8_t, HeaderSize>(bytes), file, folder);
 }
 
 std::string Date(std::uint8_t y, std::uint8_t mo, std::uint8_t d, std::uint8_t h = 0,

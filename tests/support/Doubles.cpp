@@ -11,9 +11,6 @@ Answer RecordingUser::ShowMessage(const std::string& prompt, const std::string& 
                                   MessageKind kind) {
     Messages.push_back({prompt, title, kind});
     Calls.push_back("message:" + title);
-    if (OnMessage) {
-        OnMessage();
-    }
     return kind == MessageKind::Question ? QuestionAnswer : Answer::Ok;
 }
 
@@ -25,52 +22,37 @@ std::vector<std::string> RecordingUser::Prompts() const {
     return prompts;
 }
 
-std::vector<std::string> RecordingUser::CallsStartingWith(const std::string& prefix) const {
-    std::vector<std::string> calls;
-    for (const auto& call : Calls) {
-        if (call.rfind(prefix, 0) == 0) {
-            calls.push_back(call);
-        }
-    }
-    return calls;
-}
-
 namespace {
 
-// Passes writes through until the limit, then fails as a full disk does; takes
-// a raced name just before the file is given it.
+// Passes writes through until the limit, then fails as a full disk does.
 class FaultyOutput : public OutputFile {
 public:
-    FaultyOutput(std::unique_ptr<OutputFile> real, std::string folder, FaultyFileSystem& fs)
-        : real_(std::move(real)), folder_(std::move(folder)), fs_(fs), left_(fs.WriteLimit) {}
+    FaultyOutput(std::unique_ptr<OutputFile> real, std::int64_t limit)
+        : real_(std::move(real)), left_(limit) {}
     void Write(std::span<const std::uint8_t> bytes) override {
-        if (left_ >= 0 && static_cast<std::int64_t>(bytes.size()) > left_) {
+        if (static_cast<std::int64_t>(bytes.size()) > left_) {
             real_->Write(bytes.first(static_cast<std::size_t>(left_)));
             throw FileSystemError(std::generic_category().message(ENOSPC), ENOSPC);
         }
-        left_ -= left_ >= 0 ? static_cast<std::int64_t>(bytes.size()) : 0;
+        left_ -= static_cast<std::int64_t>(bytes.size());
         real_->Write(bytes);
     }
     void SetTimes(std::chrono::system_clock::time_point time) override { real_->SetTimes(time); }
-    void Publish(const std::string& name) override {
-        const std::string path = fs_.JoinPath(folder_, name);
-        if (fs_.RacedFiles.erase(path) > 0) {
-            std::ofstream(path) << "someone else's";
-        }
-        real_->Publish(name);
-    }
+    void Publish(const std::string& name) override { real_->Publish(name); }
 
 private:
     std::unique_ptr<OutputFile> real_;
-    std::string folder_;
-    FaultyFileSystem& fs_;
     std::int64_t left_;
 };
 
 }  // namespace
 
 bool FaultyFileSystem::FileExists(const std::string& path) {
-    return (Taken && Taken(path)) || SystemFileSystem::FileExists(path);
+    const bool exists = (Taken && Taken(path)) || SystemFileSystem::FileExists(path);
+    if (RacedFiles.erase(path) > 0) {
+        std::ofstream(path) << "someone else's";
+    }
+    return exists;
 }
 
 std::unique_ptr<InputFile> FaultyFileSystem::OpenForReading(const File& file) {
@@ -83,10 +65,10 @@ std::unique_ptr<InputFile> FaultyFileSystem::OpenForReading(const File& file) {
 
 std::unique_ptr<OutputFile> FaultyFileSystem::CreateOutputFile(const Folder& folder, bool durable) {
     auto real = SystemFileSystem::CreateOutputFile(folder, durable);
-    if (WriteLimit < 0 && RacedFiles.empty()) {
+    if (WriteLimit < 0) {
         return real;  // as it is, so that the kernel's copy is used
     }
-    return std::make_unique<FaultyOutput>(std::move(real), folder.Path, *this);
+    return std::make_unique<FaultyOutput>(std::move(real), WriteLimit);
 }
 
 #ifndef _WIN32

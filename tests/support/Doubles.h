@@ -41,15 +41,14 @@ public:
     void SetBusyPointer(bool busy) override { Log("busy:", busy); }
     void SetProgressMinimum(std::int32_t value) override { Log("min:", value); }
     void SetProgressMaximum(std::int32_t value) override { Log("max:", value); }
-    void SetProgressPosition(std::int32_t value) override { Log("pos:", value); }
+    void SetProgressPosition(std::int32_t value) override { Log("pos:", Position = value); }
     void SetProgressVisible(bool visible) override { Log("visible:", visible); }
     void Log(const char* call, long value) { Calls.push_back(call + std::to_string(value)); }
 
     std::vector<std::string> Prompts() const;
-    std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
 
     Answer QuestionAnswer = Answer::Yes;
-    std::function<void()> OnMessage;
+    std::int32_t Position = 0;  // of the progress bar
     std::vector<ShownMessage> Messages;
     std::vector<std::string> Calls;
 };
@@ -66,7 +65,7 @@ class FaultyFileSystem : public SystemFileSystem {
 public:
     using SystemFileSystem::SystemFileSystem;
 
-    std::set<std::string> RacedFiles;  // names taken by "someone else" just before ours
+    std::set<std::string> RacedFiles;  // taken by "someone else" once found free
     std::int64_t WriteLimit = -1;      // bytes a new file takes before the disk is full
     std::function<void(const File&)> AfterOpening;  // meddles with a source once it is open
     std::function<bool(const std::string&)> Taken;  // names to be found taken, besides the disk's

@@ -84,15 +84,19 @@ Bytes ReadBytes(const fs::path& path) {
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-std::vector<std::string> FileNames(const fs::path& folder) {
-    std::vector<std::string> names;
+Names Sorted(Names names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Names FileNames(const fs::path& folder) {
+    Names names;
     for (const auto& entry : fs::directory_iterator(folder)) {
         if (entry.is_regular_file()) {
             names.push_back(entry.path().filename().string());
         }
     }
-    std::sort(names.begin(), names.end());
-    return names;
+    return Sorted(std::move(names));
 }
 
 void MakeReadOnly(const fs::path& path) {
@@ -107,9 +111,6 @@ std::string Denied() {
 std::string NameTooLong() {
     return SystemErrorText(ERROR_FILENAME_EXCED_RANGE);
 }
-std::string AlreadyExists() {
-    return SystemErrorText(ERROR_ALREADY_EXISTS);
-}
 #else
 std::string Denied() {
     return std::generic_category().message(EACCES);
@@ -117,29 +118,7 @@ std::string Denied() {
 std::string NameTooLong() {
     return std::generic_category().message(ENAMETOOLONG);
 }
-std::string AlreadyExists() {
-    return std::generic_category().message(EEXIST);
-}
 #endif
-
-Bytes Header::Get() const {
-    Bytes bytes(124, 0);
-    bytes[27] = Lens;
-    bytes[29] = Quality;
-    std::copy_n(Comment.begin(), std::min<std::size_t>(Comment.size(), 19), bytes.begin() + 52);
-    std::copy_n(Recorded, 6, bytes.begin() + 76);
-    std::copy_n(Revised, 6, bytes.begin() + 84);
-    bytes[102] = static_cast<std::uint8_t>(Shutter >> 8);
-    bytes[103] = static_cast<std::uint8_t>(Shutter & 0xFF);
-    bytes[118] = Flash;
-    return bytes;
-}
-
-Bytes PmpFile(const Header& header, const Bytes& payload) {
-    Bytes bytes = header.Get();
-    bytes.insert(bytes.end(), payload.begin(), payload.end());
-    return bytes;
-}
 
 Bytes EveryByte(std::size_t extra) {
     Bytes bytes(256 + extra);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "PmpWriter.h"
+
 namespace ostrel::test {
 
 namespace fs = std::filesystem;
@@ -15,6 +17,10 @@ inline constexpr bool Windows = true;
 inline constexpr bool Windows = false;
 #endif
 using Bytes = std::vector<std::uint8_t>;
+using Names = std::vector<std::string>;
+
+// The names, sorted.
+Names Sorted(Names names);
 
 // A fresh folder, removed with everything in it (read-only entries included).
 class TempTree {
@@ -50,30 +56,18 @@ private:
 
 Bytes ReadBytes(const fs::path& path);
 // The names of the regular files directly in a folder, sorted.
-std::vector<std::string> FileNames(const fs::path& folder);
+Names FileNames(const fs::path& folder);
 void MakeReadOnly(const fs::path& path);
 
 // The system's own descriptions of these failures, as the file system service
 // reports them.
 std::string Denied();
 std::string NameTooLong();
-std::string AlreadyExists();
 
-// A history header, field by field.
-struct Header {
-    std::uint8_t Lens = 0;
-    std::uint8_t Quality = 23;
-    std::string Comment;  // raw bytes, at most 19
-    std::uint8_t Recorded[6] = {99, 7, 4, 14, 5, 9};
-    std::uint8_t Revised[6] = {99, 7, 4, 14, 5, 9};
-    std::uint16_t Shutter = 500;
-    std::uint8_t Flash = 1;
-
-    Bytes Get() const;
-};
-
-// A PMP file: the header followed by `payload`.
-Bytes PmpFile(const Header& header, const Bytes& payload);
+// A history header, field by field, and a PMP file: the header followed by
+// `payload`.
+using Header = tools::History;
+using tools::PmpFile;
 // Every byte value, 0x00 to 0xFF, then `extra` more bytes.
 Bytes EveryByte(std::size_t extra = 0);
 
