@@ -8,7 +8,6 @@ namespace {
 
 TEST(AboutTexts, LabelsAndTheCopyrightRule) {
     const AboutTexts texts = MakeAboutTexts();
-    EXPECT_EQ(texts.Caption, "About Ostrel");
     EXPECT_EQ(texts.Name, "Ostrel 2.8b");
     EXPECT_EQ(texts.Revision, "Build 14");
     EXPECT_EQ(texts.LegalCopyright, "Copyright (C) 1999-2026");

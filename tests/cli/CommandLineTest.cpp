@@ -56,11 +56,11 @@ Result RunConvert(const std::vector<std::string>& arguments, const fs::path& hom
 }
 
 // Every file and folder below `root`, with the files' bytes.
-std::map<std::string, std::vector<std::uint8_t>> Snapshot(const fs::path& root) {
-    std::map<std::string, std::vector<std::uint8_t>> entries;
+std::map<std::string, test::Bytes> Snapshot(const fs::path& root) {
+    std::map<std::string, test::Bytes> entries;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         entries[fs::relative(entry.path(), root).string()] =
-            entry.is_regular_file() ? test::ReadBytes(entry.path()) : std::vector<std::uint8_t>{};
+            entry.is_regular_file() ? test::ReadBytes(entry.path()) : test::Bytes{};
     }
     return entries;
 }
@@ -96,7 +96,7 @@ protected:
     test::MemorySettingsStore store;
 };
 
-TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOption) {
+TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo) {
     const cli::Parsed parsed = Parse(
         "--subfolders top --delete-files sony --delete-empty-subfolders --format 1.x --serial "
         "always --revised always --illegal remove --omit recorded,album,shot --omit lens --omit "
@@ -133,9 +133,7 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOption) {
         Parse("--from-settings --subfolders none a b").Command->Options;
     EXPECT_EQ(stored.JPGNameFormat, 0);
     EXPECT_EQ(stored.ProcessSubfolders, 0);
-}
 
-TEST_F(CommandLineTest, BadUsageIsStatusTwoWithTheReasonOnStandardError) {
     for (const char* line : {"only-one", "--format 3.x a b", "--omit colour a b", "a b c"}) {
         const cli::Parsed parsed = Parse(line);
         EXPECT_FALSE(parsed.Command);
@@ -146,8 +144,25 @@ TEST_F(CommandLineTest, BadUsageIsStatusTwoWithTheReasonOnStandardError) {
     EXPECT_EQ(Parse("--version").Output, "ostrel-convert 2.08.0014\n");
 }
 
-TEST_F(CommandLineTest, PrintsWhatItWroteAndTellsWhatHappenedByItsExitStatus) {
-    Result result = Convert({"--subfolders", "matching", "--print", "--format", "1.x"});
+TEST_F(CommandLineTest, TellsWhatHappenedByWhatItPrintsAndItsExitStatus) {
+    // A dry run changes nothing on disk.
+    const auto before = Snapshot(tree / "S");
+    Result result = Convert({"--dry-run", "--subfolders", "top", "--omit", "shot,album",
+                             "--delete-files", "sony", "--delete-empty-subfolders"});
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(Snapshot(tree / "S"), before);
+    EXPECT_TRUE(fs::is_empty(tree / "O"));
+    EXPECT_EQ(result.Out,
+              "3 PMP files successfully converted to JPG.\n\n"
+              "2 JPG files saved with incremented serial numbers.\n");
+    EXPECT_EQ(result.Err, "Dry run: nothing on disk was changed.\n");
+
+    result = Convert({"--dry-run", "--device-name", std::string(300, 'x')});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_NE(result.Err.find("due to the following problem: " + test::NameTooLong() + "."),
+              std::string::npos);
+
+    result = Convert({"--subfolders", "matching", "--print", "--format", "1.x"});
     EXPECT_EQ(result.Status, 0) << result.Err;
     const std::string first = (tree / "O" /
                                "1999-07-04 @14-05-09 Sony DSC-F1 Forward FY 033ms Standard "
@@ -180,25 +195,6 @@ TEST_F(CommandLineTest, PrintsWhatItWroteAndTellsWhatHappenedByItsExitStatus) {
     EXPECT_EQ(result.Status, 2);
     EXPECT_EQ(result.Err, "The PMP source folder you specified doesn't exist.\n");
     EXPECT_EQ(result.Out, "");
-}
-
-TEST_F(CommandLineTest, DryRunChangesNothing) {
-    tree.Folder("O");
-    const auto before = Snapshot(tree / "S");
-    const Result result = Convert({"--dry-run", "--subfolders", "top", "--omit", "shot,album",
-                                   "--delete-files", "sony", "--delete-empty-subfolders"});
-    EXPECT_EQ(result.Status, 0) << result.Err;
-    EXPECT_EQ(Snapshot(tree / "S"), before);
-    EXPECT_TRUE(fs::is_empty(tree / "O"));
-    EXPECT_EQ(result.Out,
-              "3 PMP files successfully converted to JPG.\n\n"
-              "2 JPG files saved with incremented serial numbers.\n");
-    EXPECT_EQ(result.Err, "Dry run: nothing on disk was changed.\n");
-
-    const Result tooLong = Convert({"--dry-run", "--device-name", std::string(300, 'x')});
-    EXPECT_EQ(tooLong.Status, 1);
-    EXPECT_NE(tooLong.Err.find("due to the following problem: " + test::NameTooLong() + "."),
-              std::string::npos);
 }
 
 #ifndef _WIN32  // no Exiv2 in the Windows build, no Pillow under Wine

@@ -33,15 +33,9 @@ TEST(ReadPictureHistory, DecodesEveryFieldFromItsOffset) {
     EXPECT_EQ(Decode(zero), (PictureHistory{day0, day0, "Forward", "N", "133ms", "0", "", -1, -1}));
 
     const test::Header header{2, 51, "Paris", {99, 7, 4, 14, 5, 9}, {0, 1, 2, 3, 4, 5}, 0x0300, 0};
-    EXPECT_EQ(Decode(header, "PSN00034.PMP", "PIC00012"), (PictureHistory{{1999, 7, 4, 14, 5, 9},
-                                                                          {2000, 1, 2, 3, 4, 5},
-                                                                          "Reverse",
-                                                                          "N",
-                                                                          "004ms",
-                                                                          "Fine",
-                                                                          "Paris",
-                                                                          12,
-                                                                          34}));
+    EXPECT_EQ(Decode(header, "PSN00034.PMP", "PIC00012"),
+              (PictureHistory{DateTime{1999, 7, 4, 14, 5, 9}, DateTime{2000, 1, 2, 3, 4, 5},
+                              "Reverse", "N", "004ms", "Fine", "Paris", 12, 34}));
     const test::Header odd{1, 255, "", {}, {}, 0x8000, 2};  // byte 102 is the high byte
     EXPECT_EQ(Decode(odd).LensOrientation + Decode(odd).Quality + Decode(odd).Flash, "12552");
     EXPECT_EQ(Decode(odd).ShutterSpeed, "32768");
