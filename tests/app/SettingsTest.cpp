@@ -39,24 +39,22 @@ TEST(Settings, FirstRunLoadsDefaultsAndSavesAll21Keys) {
 
 TEST(Settings, UnloadableValuesFallBackToTheirDefaults) {
     test::MemorySettingsStore store;
-    const std::pair<const char*, const char*> values[] = {
-        {"Main/ProcessSubfolders", "3"},       // past the list
-        {"Main/DeleteSourceFiles", "abc"},     // not a number
-        {"Main/DeleteSourceSubfolders", "2"},  // the list has two entries
-        {"Main/JPGNameFormat", ""},
-        {"Advanced/ExtractFlash", "2"},        // a check box is 0 or 1
-        {"Advanced/ExtractShutter", "99999"},  // past 16 bits
-        {"Advanced/ExtractQuality", " 0"},
-        {"Advanced/SerialNumberMode", "256"},  // past 8 bits
-        {"Advanced/IllegalCharacters", "-1"},
-        {"Advanced/ExtractComment", "0"},  // these three load as stored
-        {"Main/SourcePath", ""},
-        {"Advanced/DeviceName", ""},
+    const std::tuple<const char*, const char*, const char*> values[] = {
+        {"Main", "ProcessSubfolders", "3"},       // past the list
+        {"Main", "DeleteSourceFiles", "abc"},     // not a number
+        {"Main", "DeleteSourceSubfolders", "2"},  // the list has two entries
+        {"Main", "JPGNameFormat", ""},
+        {"Advanced", "ExtractFlash", "2"},        // a check box is 0 or 1
+        {"Advanced", "ExtractShutter", "99999"},  // past 16 bits
+        {"Advanced", "ExtractQuality", " 0"},
+        {"Advanced", "SerialNumberMode", "256"},  // past 8 bits
+        {"Advanced", "IllegalCharacters", "-1"},
+        {"Advanced", "ExtractComment", "0"},  // these three load as stored
+        {"Main", "SourcePath", ""},
+        {"Advanced", "DeviceName", ""},
     };
-    for (const auto& [key, value] : values) {
-        const std::string address = key;
-        const auto slash = address.find('/');
-        store.Values[{"A", address.substr(0, slash), address.substr(slash + 1)}] = value;
+    for (const auto& [section, key, value] : values) {
+        store.Values[{"A", section, key}] = value;
     }
     ConversionOptions expected;
     expected.SourcePath = expected.DeviceName = "";

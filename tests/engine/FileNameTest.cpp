@@ -61,7 +61,7 @@ TEST(ComposeFileName, WorkedExampleInEveryFormat) {
     }
 }
 
-TEST(ComposeFileName, SerialNumbers) {
+TEST(ComposeFileName, SerialNumbersAndTheDevice) {
     const PictureHistory h = WorkedExample;
     for (int f = 0; f <= 2; ++f) {
         EXPECT_EQ(ComposeFileName(h, Format(f, true), 1), ".jpg") << f;
@@ -77,10 +77,8 @@ TEST(ComposeFileName, SerialNumbers) {
     EXPECT_EQ(ComposeFileName(h, always, 1), "{Date=1999-07-04 @14-05-09}{Serial=001}.jpg");
     always.SerialNumberMode = 0;  // any mode but 2 means "Only when needed"
     EXPECT_EQ(ComposeFileName(h, always, 1), "{Date=1999-07-04 @14-05-09}.jpg");
-}
 
-TEST(ComposeFileName, TheDeviceEnclosesTheAttributes) {
-    const PictureHistory h = WorkedExample;
+    // The device encloses the attributes.
     ConversionOptions o = Format(1, true);
     o.ExtractLensOrientation = o.ExtractFlash = o.ExtractShutter = o.ExtractQuality = 1;
     EXPECT_EQ(ComposeFileName(h, o, 1), ".jpg");  // no device, no attributes

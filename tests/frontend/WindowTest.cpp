@@ -52,19 +52,13 @@ protected:
         QApplication::sendEvent(Get<QLineEdit>(box), &drop);
         return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
     }
-    // Runs `script` once a window of type T shows among the top-level widgets.
+    // Runs `script` once a modal window of type T shows.
     template <typename T>
     static void WhenShown(std::function<void(T*)> script) {
         QTimer::singleShot(0, [script] {
             T* shown = nullptr;
-            ASSERT_TRUE(QTest::qWaitFor([&] {
-                for (QWidget* w : QApplication::topLevelWidgets()) {
-                    if (qobject_cast<T*>(w) != nullptr && w->isVisible()) {
-                        shown = qobject_cast<T*>(w);
-                    }
-                }
-                return shown != nullptr;
-            }));
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return (shown = qobject_cast<T*>(QApplication::activeModalWidget())); }));
             script(shown);
         });
     }
@@ -94,20 +88,14 @@ protected:
     void SetText(const char* box, const fs::path& path) {
         Get<QLineEdit>(box)->setText(ToQt(path));
     }
-    QString Stored(const char* key) {
-        return QSettings(ToQt(tree / "settings/Ostrel 2.8.conf"), QSettings::IniFormat)
-            .value(key)
-            .toString();
-    }
-    void Store(const char* key, const char* value) {
-        QSettings(ToQt(tree / "settings/Ostrel 2.8.conf"), QSettings::IniFormat)
-            .setValue(key, value);
-    }
+    QString Stored(const char* key) { return ini.value(key).toString(); }
 
     test::TempTree tree;
     test::FaultyFileSystem files;
     test::RecordingUser user;
     QtSettingsStore settings{ToQt(tree / "settings")};
+    // The same file: QSettings objects of one process share what they hold.
+    QSettings ini{ToQt(tree / "settings/Ostrel 2.8.conf"), QSettings::IniFormat};
     QtFileDialog dialog;
     test::FakeShell shell;
     std::unique_ptr<MainWindow> window;
@@ -151,8 +139,8 @@ TEST_F(WindowTest, FirstRunShowsTheDefaultsAndClosingSavesThem) {
 }
 
 TEST_F(WindowTest, CaptionClicksToggleAndDisabledPairsKeepTheirSelection) {
-    Store("Advanced/ExtractEdited", "0");
-    Store("Advanced/ExtractEditedDifferent", "7");  // anything but 1 selects "Always"
+    ini.setValue("Advanced/ExtractEdited", "0");
+    ini.setValue("Advanced/ExtractEditedDifferent", "7");  // anything but 1 selects "Always"
     Open();
     auto* option4 = Get<QRadioButton>("Option4");
     EXPECT_TRUE(option4->isChecked() && !option4->isEnabled());
