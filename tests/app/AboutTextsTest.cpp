@@ -38,7 +38,7 @@ TEST(AboutTexts, LinksAndTheirFailures) {
     shell.Failure = "The specified module could not be found";
     OpenWebLink(shell, user);
     OpenMailLink(shell, user);
-    EXPECT_EQ(user.Prompts(),
+    EXPECT_EQ(user.Prompts,
               (std::vector<std::string>{
                   "Unable to open \"http://www.calvenor.example\".", "Unable to open email client.",
                   "Unable to open \"http://www.calvenor.example\" due to the following error: "

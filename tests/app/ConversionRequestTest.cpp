@@ -27,7 +27,7 @@ TEST_F(ConversionRequestTest, WarningsStopTheRequestInTheirOrder) {
         options.SourcePath = path;  // taken exactly as typed
         Request();
     }
-    EXPECT_EQ(user.Prompts(), Names(3, "The PMP source folder you specified doesn't exist."));
+    EXPECT_EQ(user.Prompts, Names(3, "The PMP source folder you specified doesn't exist."));
     EXPECT_EQ(user.Messages[0].Kind, MessageKind::Warning);
     EXPECT_TRUE(shown.empty());
 
@@ -38,7 +38,7 @@ TEST_F(ConversionRequestTest, WarningsStopTheRequestInTheirOrder) {
     Request();
     options.ProcessSubfolders = 1;
     EXPECT_EQ(Request().Result, RequestOutcome::Status::Refused);
-    EXPECT_EQ(user.Prompts(),
+    EXPECT_EQ(user.Prompts,
               (Names{"The PMP source folder you specified does not contain any PMP files.",
                      "The JPG output folder you specified doesn't exist."}));
     EXPECT_EQ(shown, Names(2, "S=" + source));  // rewritten before the count
@@ -59,11 +59,11 @@ TEST_F(ConversionRequestTest, WarningsStopTheRequestInTheirOrder) {
     user.QuestionAnswer = Answer::No;
     EXPECT_EQ(Request().Result, RequestOutcome::Status::Declined);
     EXPECT_EQ(shown.back(), "O=" + (tree / "O").string());
-    EXPECT_EQ(user.Prompts(), (Names{"The device name \"a/b\" holds a character that a file name "
-                                     "cannot hold.",
-                                     "The device name \"tab\there\" holds a character that a file "
-                                     "name cannot hold.",
-                                     "Convert 1 PMP file to JPG?"}));
+    EXPECT_EQ(user.Prompts, (Names{"The device name \"a/b\" holds a character that a file name "
+                                   "cannot hold.",
+                                   "The device name \"tab\there\" holds a character that a file "
+                                   "name cannot hold.",
+                                   "Convert 1 PMP file to JPG?"}));
     EXPECT_EQ(user.Messages[0].Kind, MessageKind::Warning);
     EXPECT_EQ(user.Messages[2].Kind, MessageKind::Question);
     EXPECT_TRUE(fs::is_empty(tree / "O"));
@@ -77,7 +77,7 @@ TEST_F(ConversionRequestTest, ARunInItsOrderWithTheSummary) {
     EXPECT_EQ(user.Calls,
               (Names{"busy:1", "busy:0", "message:Convert", "min:0", "max:2", "pos:0", "visible:1",
                      "busy:1", "pos:1", "pos:2", "busy:0", "visible:0", "message:Convert"}));
-    EXPECT_EQ(user.Prompts()[1],
+    EXPECT_EQ(user.Prompts[1],
               "2 PMP files successfully converted to JPG.\r\n\r\n"
               "1 JPG file saved with incremented serial number.");
     EXPECT_EQ(user.Messages[1].Kind, MessageKind::Information);
@@ -109,7 +109,7 @@ TEST_F(ConversionRequestTest, TheCountLeavesOutWhatTheRunCannotReach) {
     const RequestOutcome outcome = Request();
     EXPECT_EQ(outcome.FileCount, 1);
     EXPECT_EQ(outcome.Counters.SourceObjectNumber, 1);
-    EXPECT_EQ(test::Sorted(user.Prompts()),
+    EXPECT_EQ(test::Sorted(user.Prompts),
               (Names{"1 PMP file successfully converted to JPG.\r\n\r\n1 PMP file left unconverted "
                      "in folders that receive JPG files.",
                      "Convert 1 PMP file to JPG?",

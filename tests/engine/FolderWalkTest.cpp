@@ -82,7 +82,7 @@ TEST_F(ConvertFilesTest, EmptiedSubfoldersAreDeletedAndOthersKept) {
     EXPECT_FALSE(fs::exists(tree / "S/Hollow"));
     EXPECT_EQ(FileNames(tree / "S/Kept"), Names{"notes.txt"});
     EXPECT_TRUE(fs::exists(locked));  // even for root
-    EXPECT_EQ(user.Prompts(),
+    EXPECT_EQ(user.Prompts,
               Names{Problem("Unable to delete source file", locked.string(), test::Denied())});
     EXPECT_EQ(counters.NumberOfFailedDeletions, 1);
 
@@ -150,7 +150,7 @@ TEST_F(ConvertFilesTest, LinksNeitherLoopNorLeadDeletionOutOfTheTree) {
     EXPECT_TRUE(fs::exists(tree / "Elsewhere/Empty"));
     EXPECT_TRUE(fs::is_symlink(tree / "S/TopLink"));
     EXPECT_TRUE(fs::is_symlink(tree / "S/Hollow/link"));
-    EXPECT_EQ(test::Sorted(user.Prompts()),
+    EXPECT_EQ(test::Sorted(user.Prompts),
               (Names{Problem("Unable to delete source files in", (tree / "S/TopLink").string(),
                              "The folder is reached through a link, so its files may lie outside "
                              "the source folder"),
@@ -178,7 +178,7 @@ TEST_F(ConvertFilesTest, FoldersThatFailAreReportedAndTheirSubtreesLeftAlone) {
     EXPECT_TRUE(fs::exists(tree / "S/Blocked/PSN00002.PMP"));
     std::string deepOutput = deep;
     deepOutput.replace(deep.find("/S/Bad/"), 7, "/O/Bad/");
-    EXPECT_EQ(test::Sorted(user.Prompts()),
+    EXPECT_EQ(test::Sorted(user.Prompts),
               (Names{Problem("Unable to create output folder", deepOutput, "File name too long"),
                      Problem("Unable to create output folder", (tree / "O/Blocked").string(),
                              "File exists"),

@@ -85,17 +85,16 @@ TEST_F(ConvertPictureFileTest, ExifGoesAfterTheStartOrJfifAndEveryOtherByteIsThe
     Exiv2ExifEncoder encoder;
     exif = &encoder;
     // The picture data, and where the segment goes (0: not a JPEG, copied as it is).
-    const std::pair<test::Bytes, std::size_t> cases[] = {
-        {{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J',  'F',  'I', 'F', 0, 1,    1,   0,
-          0,    1,    0,    1,    0, 0,  0xFF, 0xDB, 0,   3,   7, 0xFF, 0xD9},
-         20},
-        {{0xFF, 0xD8, 0xFF, 0xDB, 0, 3, 7, 0xFF, 0xD9}, 2},
-        {{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F'}, 2},  // cut short in its JFIF segment
-        {{'G', 'I', 'F', '8', '9', 'a'}, 0},
-        {{0xFF, 0xD8}, 0}};
+    using namespace std::string_view_literals;
+    const std::pair<std::string_view, std::size_t> cases[] = {
+        {"\xFF\xD8\xFF\xE0\0\x10JFIF\0\1\1\0\0\1\0\1\0\0\xFF\xDB\0\3\7\xFF\xD9"sv, 20},
+        {"\xFF\xD8\xFF\xDB\0\3\7\xFF\xD9"sv, 2},
+        {"\xFF\xD8\xFF\xE0\0\x10JF"sv, 2},  // cut short in its JFIF segment
+        {"GIF89a"sv, 0},
+        {"\xFF\xD8"sv, 0}};
     for (const auto& [bytes, at] : cases) {
-        payload = bytes;
-        user.Messages.clear();
+        payload.assign(bytes.begin(), bytes.end());
+        user.Prompts.clear();
         const fs::path source = Picture("PSN00001.PMP");
         Convert();
         test::Bytes out = ReadBytes(written.back());
@@ -107,7 +106,7 @@ TEST_F(ConvertPictureFileTest, ExifGoesAfterTheStartOrJfifAndEveryOtherByteIsThe
             out.erase(out.begin() + at, out.begin() + at + 2 + (out[at + 2] << 8 | out[at + 3]));
         }
         EXPECT_EQ(out, payload) << at;
-        EXPECT_EQ(user.Prompts(),
+        EXPECT_EQ(user.Prompts,
                   at > 0 ? Names{}
                          : Names{"Converted source file \"" + source.string() +
                                  "\" without Exif data\r\ndue to the following problem: Its "
@@ -183,14 +182,14 @@ TEST_F(ConvertPictureFileTest, FilesThatCannotBeConvertedAreReportedAndKept) {
 #ifndef _WIN32  // Windows lets no one write to a file while it is converted
     files.AfterOpening = [&](const File&) { fs::resize_file(a, 224); };  // cut short meanwhile
     Convert();
-    EXPECT_EQ(user.Prompts().back(),
+    EXPECT_EQ(user.Prompts.back(),
               Unconverted(a, "Only 100 of its 1256 bytes of picture data could be copied"));
 #endif
     EXPECT_TRUE(fs::exists(a));
     EXPECT_TRUE(fs::is_empty(tree / "O"));
     EXPECT_TRUE(FileNames(tree.Root()).empty());
     EXPECT_EQ(counters.SourceObjectNumber, 0);
-    const Names prompts = user.Prompts();
+    const Names prompts = user.Prompts;
     ASSERT_EQ(prompts.size(), static_cast<std::size_t>(counters.NumberOfFailedFiles));
     ASSERT_GE(prompts.size(), 4U);
     EXPECT_EQ(std::set<std::string>(prompts.begin(), prompts.begin() + 2),
@@ -221,12 +220,11 @@ TEST_F(ConvertPictureFileTest, DeletionModes) {
     }
     EXPECT_EQ(counters.SourceObjectNumber, 4);  // only the PMP file is ever converted
     // Its JPG file on the disk before the source goes: one flush for a folder's batch.
-    const std::string durable = "durable";
     const std::string deleted = "delete:" + (tree / "S/PSN00001.").string();
     ASSERT_EQ(files.Log.size(), 6U);
     std::sort(files.Log.begin() + 4, files.Log.end());  // PMX and PMF as listed
-    EXPECT_EQ(files.Log, (Names{durable, deleted + "PMP", durable, deleted + "PMP", deleted + "PMF",
-                                deleted + "PMX"}));
+    EXPECT_EQ(files.Log, (Names{"durable", deleted + "PMP", "durable", deleted + "PMP",
+                                deleted + "PMF", deleted + "PMX"}));
 }
 
 TEST_F(ConvertPictureFileTest, ReadOnlyOrChangedSourcesAreConvertedReportedAndKept) {
@@ -251,7 +249,7 @@ TEST_F(ConvertPictureFileTest, ReadOnlyOrChangedSourcesAreConvertedReportedAndKe
     EXPECT_EQ(counters.NumberOfFailedDeletions, 2);
     EXPECT_TRUE(fs::exists(a) && fs::exists(first));
     EXPECT_EQ(test::FileNames(tree / "S").size(), 2U);
-    EXPECT_EQ(test::Sorted(user.Prompts()),
+    EXPECT_EQ(test::Sorted(user.Prompts),
               (Names{Problem("Unable to delete source file", a.string(), test::Denied()),
                      Problem("Unable to delete source file", first,
                              "It has changed since it was converted")}));
@@ -281,7 +279,7 @@ TEST_F(ConvertPictureFileTest, EntriesThatAreNotPicturesAreReportedOnceAndNeverD
     Convert();
     EXPECT_EQ(counters.SourceObjectNumber, 2);  // the first of a and b, and c.PMP
     EXPECT_EQ(counters.NumberOfFailedFiles, 4);
-    EXPECT_EQ(test::Sorted(user.Prompts()),
+    EXPECT_EQ(test::Sorted(user.Prompts),
               test::Sorted({Unconverted(tree / "S/dangling.PMP", "No such file or directory"),
                             Unconverted(swapped, "It is not a regular file"),
                             Unconverted(tree / "S/fifo.PMP", "It is not a regular file"),

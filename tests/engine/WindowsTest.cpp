@@ -39,7 +39,7 @@ TEST_F(WindowsOnly, NamesWindowsKeepsForDevicesAreRefusedAndTheirSourcesKept) {
     EXPECT_NE(::GetFileAttributesW(aux.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(test::FileNames(tree / "S"), Names{"a.PMP"});
     EXPECT_TRUE(fs::is_empty(tree / "O"));
-    Names prompts = user.Prompts();
+    Names prompts = user.Prompts;
     std::sort(prompts.begin(), prompts.end());
     EXPECT_EQ(prompts,
               (Names{test::Problem("Unable to convert source file", (tree / "S/AUX.PMP").string(),

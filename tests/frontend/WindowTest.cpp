@@ -192,7 +192,7 @@ TEST_F(WindowTest, OkConvertsEndToEnd) {
     Click("OKButton");
     EXPECT_TRUE(barShown);
     EXPECT_FALSE(bar->isVisible());
-    EXPECT_EQ(user.Prompts(),
+    EXPECT_EQ(user.Prompts,
               (std::vector<std::string>{"Convert 1 PMP file to JPG?",
                                         "1 PMP file successfully converted to JPG."}));
     EXPECT_EQ(test::ReadBytes(tree / "O/1999-07-04 @14-05-09 Sony DSC-F1 Forward FY 033ms "

@@ -10,16 +10,9 @@ namespace ostrel::test {
 Answer RecordingUser::ShowMessage(const std::string& prompt, const std::string& title,
                                   MessageKind kind) {
     Messages.push_back({prompt, title, kind});
+    Prompts.push_back(prompt);
     Calls.push_back("message:" + title);
     return kind == MessageKind::Question ? QuestionAnswer : Answer::Ok;
-}
-
-std::vector<std::string> RecordingUser::Prompts() const {
-    std::vector<std::string> prompts;
-    for (const auto& message : Messages) {
-        prompts.push_back(message.Prompt);
-    }
-    return prompts;
 }
 
 namespace {

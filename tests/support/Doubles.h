@@ -45,11 +45,10 @@ public:
     void SetProgressVisible(bool visible) override { Log("visible:", visible); }
     void Log(const char* call, long value) { Calls.push_back(call + std::to_string(value)); }
 
-    std::vector<std::string> Prompts() const;
-
     Answer QuestionAnswer = Answer::Yes;
     std::int32_t Position = 0;  // of the progress bar
     std::vector<ShownMessage> Messages;
+    std::vector<std::string> Prompts;  // the messages' texts
     std::vector<std::string> Calls;
 };
 
