@@ -2,6 +2,7 @@
 
 #include "AboutTexts.h"
 #include "Doubles.h"
+#include "TempTree.h"
 
 namespace ostrel {
 namespace {
@@ -24,11 +25,11 @@ TEST(AboutTexts, LinksAndTheirFailures) {
     test::RecordingUser user;
     OpenWebLink(shell, user);
     OpenMailLink(shell, user);
-    EXPECT_EQ(shell.Calls,
-              (std::vector<std::string>{
-                  "open|\"http://www.calvenor.example\"|||1",
-                  "open|\"mailto:Calvenor Solutions <help@calvenor.example>?Subject=Ostrel 2.8 "
-                  "Build 14\"|||1"}));
+    EXPECT_EQ(
+        shell.Calls,
+        (test::Names{"open|\"http://www.calvenor.example\"|||1",
+                     "open|\"mailto:Calvenor Solutions <help@calvenor.example>?Subject=Ostrel 2.8 "
+                     "Build 14\"|||1"}));
     shell.Result = 33;  // 33 succeeds, 32 fails
     OpenWebLink(shell, user);
     EXPECT_TRUE(user.Messages.empty());
@@ -39,14 +40,14 @@ TEST(AboutTexts, LinksAndTheirFailures) {
     OpenWebLink(shell, user);
     OpenMailLink(shell, user);
     EXPECT_EQ(user.Prompts,
-              (std::vector<std::string>{
+              (test::Names{
                   "Unable to open \"http://www.calvenor.example\".", "Unable to open email client.",
                   "Unable to open \"http://www.calvenor.example\" due to the following error: "
                   "The specified module could not be found.",
                   "Unable to open email client due to the following error: The specified module "
                   "could not be found."}));
-    EXPECT_EQ(user.Calls, (std::vector<std::string>{"message:Launch Web", "message:Launch Email",
-                                                    "message:Launch Web", "message:Launch Email"}));
+    EXPECT_EQ(user.Calls, (test::Names{"message:Launch Web", "message:Launch Email",
+                                       "message:Launch Web", "message:Launch Email"}));
     EXPECT_EQ(user.Messages[0].Kind, MessageKind::Warning);
 }
 

@@ -7,7 +7,6 @@
 namespace ostrel {
 namespace {
 
-namespace fs = std::filesystem;
 using test::Names;
 
 class ConversionRequestTest : public test::EngineFixture {

@@ -42,8 +42,8 @@ TEST_F(FolderPickerTest, ThePickedFileGivesItsFolder) {
     dialog.Answers = {(tree / "gone/PSN00001.PMP").string()};
     EXPECT_FALSE(Run(PickerKind::Source));
     EXPECT_EQ(text, (tree / "Pics").string());
-    EXPECT_EQ(user.Prompts, std::vector<std::string>{
-                                "CommonDialog returned invalid path despite cdlOFNPathMustExist"});
+    EXPECT_EQ(user.Prompts,
+              test::Names{"CommonDialog returned invalid path despite cdlOFNPathMustExist"});
     EXPECT_EQ(user.Messages.at(0).Kind, MessageKind::Critical);
     EXPECT_EQ(dialog.Showings.size(), 2U);
 }
@@ -52,8 +52,8 @@ TEST_F(FolderPickerTest, ANameWithoutSeparatorAsksAgainUntilCancelled) {
     dialog.Answers = {std::string("new"), std::string("newer"), std::nullopt};
     EXPECT_FALSE(Run(PickerKind::Output));
     EXPECT_EQ(text, " typed, not a folder");
-    EXPECT_EQ(user.Prompts, std::vector<std::string>(
-                                2, "You have selected an invalid folder. Please try again."));
+    EXPECT_EQ(user.Prompts,
+              test::Names(2, "You have selected an invalid folder. Please try again."));
     EXPECT_EQ(user.Messages[0].Title, "Select JPG Output Folder");
     EXPECT_EQ(user.Messages[0].Kind, MessageKind::Information);
     ASSERT_EQ(dialog.Showings.size(), 3U);

@@ -19,8 +19,6 @@
 namespace ostrel {
 namespace {
 
-namespace fs = std::filesystem;
-
 struct Result {
     int Status = -1;
     std::string Out, Err;
@@ -28,7 +26,7 @@ struct Result {
 
 // Runs ostrel-convert with its output in `home` and, where settings live in
 // files, HOME and XDG_CONFIG_HOME there. The tests' arguments hold no quote.
-Result RunConvert(const std::vector<std::string>& arguments, const fs::path& home) {
+Result RunConvert(const test::Names& arguments, const fs::path& home) {
 #ifdef _WIN32
     // cmd.exe takes the first and last quote of the whole line away.
     const char q = '"';
@@ -76,7 +74,7 @@ protected:
         tree.Write("S/PIC00002/PSN00002.PMP", test::PmpFile(header, {0xFF, 0xD9}));
     }
 
-    Result Convert(std::vector<std::string> arguments) {
+    Result Convert(test::Names arguments) {
         arguments.push_back((tree / "S").string());
         arguments.push_back(tree.Folder("O").string());
         return RunConvert(arguments, tree.Folder("home"));
@@ -84,7 +82,7 @@ protected:
 
     // Parses the words of `line`.
     cli::Parsed Parse(const std::string& line) {
-        std::vector<std::string> words;
+        test::Names words;
         std::istringstream in(line);
         for (std::string word; in >> word;) {
             words.push_back(word);
@@ -238,7 +236,7 @@ TEST(Samples, ConvertToTheExpectedNamesWithTheirPicturesIntact) {
                                       (tree / "S").string(), tree.Folder("O").string()},
                                      tree.Folder("home"));
     EXPECT_EQ(result.Status, 0) << result.Err;
-    std::vector<std::string> names, expected;
+    test::Names names, expected;
     std::istringstream lines(result.Out);
     for (std::string line; std::getline(lines, line) && line.starts_with(tree.Root().string());) {
         const fs::path path(std::u8string(line.begin(), line.end()));  // UTF-8 on every system

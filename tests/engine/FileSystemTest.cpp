@@ -10,8 +10,6 @@
 namespace ostrel {
 namespace {
 
-namespace fs = std::filesystem;
-
 std::string Failure(const std::function<void()>& action) {
     try {
         action();

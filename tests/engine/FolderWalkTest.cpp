@@ -10,7 +10,6 @@
 namespace ostrel {
 namespace {
 
-namespace fs = std::filesystem;
 using test::FileNames;
 using test::Names;
 using test::Problem;

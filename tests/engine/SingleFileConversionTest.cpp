@@ -21,7 +21,6 @@
 namespace ostrel {
 namespace {
 
-namespace fs = std::filesystem;
 using test::FileNames;
 using test::Names;
 using test::Problem;
@@ -146,22 +145,16 @@ TEST_F(ConvertPictureFileTest, SerialNumbersNeverOverwriteAFile) {
     EXPECT_EQ(FileNames(tree / "Always"),
               (Names{"1999-07-04 @14-05-09 #001.jpg", "1999-07-04 @14-05-09 #002.jpg"}));
     EXPECT_EQ(counters.NumberOfSerializedFiles, 7);
-}
 
-TEST_F(ConvertPictureFileTest, TheLastSerialNumberIs32767) {
-    options.ExtractRecorded = options.ExtractEdited = options.ExtractComment = 0;
-    options.ExtractAlbumNumber = options.ExtractShotNumber = options.AddDeviceName = 0;
+    // The last serial number is 32767: past it, the picture is not converted.
+    options.OutputPath = tree.Folder("Last").string();
     files.Taken = [](const std::string& path) {
-        return path.find("{SN=") != std::string::npos && !path.ends_with("{SN=32767}.jpg");
+        return path.find(" #") != std::string::npos && !path.ends_with(" #32767.jpg");
     };
-    for (const char* name : {"a.PMP", "b.PMP", "c.PMP"}) {
-        Picture(name);
-    }
     Convert();
-    EXPECT_EQ(counters.SourceObjectNumber, 2);
-    EXPECT_EQ(FileNames(tree / "O"), (Names{".jpg", "{SN=32767}.jpg"}));
-    ASSERT_EQ(user.Messages.size(), 1U);
-    EXPECT_TRUE(user.Messages[0].Prompt.ends_with(
+    EXPECT_EQ(FileNames(tree / "Last"), Names{"1999-07-04 @14-05-09 #32767.jpg"});
+    ASSERT_EQ(user.Prompts.size(), 1U);
+    EXPECT_TRUE(user.Prompts[0].ends_with(
         "due to the following problem: Every serial number up to 32767 is taken for this "
         "picture's name.\r\n\r\nRemainder of conversion will proceed normally."));
 }

@@ -10,8 +10,7 @@
 namespace ostrel {
 namespace {
 
-namespace fs = std::filesystem;
-using Names = std::vector<std::string>;
+using test::Names;
 
 class WindowsOnly : public test::EngineFixture {};
 
@@ -39,9 +38,7 @@ TEST_F(WindowsOnly, NamesWindowsKeepsForDevicesAreRefusedAndTheirSourcesKept) {
     EXPECT_NE(::GetFileAttributesW(aux.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(test::FileNames(tree / "S"), Names{"a.PMP"});
     EXPECT_TRUE(fs::is_empty(tree / "O"));
-    Names prompts = user.Prompts;
-    std::sort(prompts.begin(), prompts.end());
-    EXPECT_EQ(prompts,
+    EXPECT_EQ(test::Sorted(user.Prompts),
               (Names{test::Problem("Unable to convert source file", (tree / "S/AUX.PMP").string(),
                                    "Windows cannot reach a file or folder of this name"),
                      test::Problem("Unable to convert source file", a.string(),

@@ -16,8 +16,6 @@
 namespace ostrel {
 namespace {
 
-namespace fs = std::filesystem;
-
 class WindowTest : public ::testing::Test {
 protected:
     void Open() {
@@ -105,7 +103,7 @@ TEST_F(WindowTest, FirstRunShowsTheDefaultsAndClosingSavesThem) {
     Open();
     EXPECT_EQ(window->focusWidget(), Get<QPushButton>("OKButton"));
     QTest::keyClick(Get<QPushButton>("OKButton"), Qt::Key_Return);
-    EXPECT_EQ(user.Calls, std::vector<std::string>{"message:Convert"});
+    EXPECT_EQ(user.Calls, test::Names{"message:Convert"});
     EXPECT_EQ(window->windowTitle(), "Ostrel");
     EXPECT_EQ(Get<QLabel>("SampleFilename")->text(),
               "{DT=2002-03-14 @09-05-07}{AL=001}{SH=001}\n{LE=Forward}{FL=Y}{SP=033ms}"
@@ -192,9 +190,8 @@ TEST_F(WindowTest, OkConvertsEndToEnd) {
     Click("OKButton");
     EXPECT_TRUE(barShown);
     EXPECT_FALSE(bar->isVisible());
-    EXPECT_EQ(user.Prompts,
-              (std::vector<std::string>{"Convert 1 PMP file to JPG?",
-                                        "1 PMP file successfully converted to JPG."}));
+    EXPECT_EQ(user.Prompts, (test::Names{"Convert 1 PMP file to JPG?",
+                                         "1 PMP file successfully converted to JPG."}));
     EXPECT_EQ(test::ReadBytes(tree / "O/1999-07-04 @14-05-09 Sony DSC-F1 Forward FY 033ms "
                                      "Standard PIC002 PSN001.jpg"),
               test::EveryByte());
@@ -283,3 +280,13 @@ TEST_F(WindowTest, AboutWindowLabelsAndLinks) {
 
 }  // namespace
 }  // namespace ostrel
+
+// Offscreen, in one QApplication.
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

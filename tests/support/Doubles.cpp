@@ -78,11 +78,6 @@ ssize_t FaultyFileSystem::CopyRange(int from, int to, std::size_t length) {
 }
 #endif
 
-void FaultyFileSystem::MakeDurable() {
-    Log.push_back("durable");
-    SystemFileSystem::MakeDurable();
-}
-
 void FaultyFileSystem::DeleteFile(const File& file, const std::optional<FileIdentity>& expected) {
     Log.push_back("delete:" + file.Path);
     SystemFileSystem::DeleteFile(file, expected);

@@ -76,7 +76,7 @@ public:
     bool FileExists(const std::string& path) override;
     std::unique_ptr<InputFile> OpenForReading(const File& file) override;
     std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) override;
-    void MakeDurable() override;
+    void MakeDurable() override { Log.push_back("durable"); SystemFileSystem::MakeDurable(); }
     void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) override;
 
 #ifndef _WIN32

@@ -8,9 +8,12 @@
 
 #include "PmpWriter.h"
 
+namespace ostrel {
+namespace fs = std::filesystem;
+}
+
 namespace ostrel::test {
 
-namespace fs = std::filesystem;
 #ifdef _WIN32
 inline constexpr bool Windows = true;
 #else
