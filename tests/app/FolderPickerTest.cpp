@@ -48,19 +48,5 @@ TEST_F(FolderPickerTest, ThePickedFileGivesItsFolder) {
     EXPECT_EQ(dialog.Showings.size(), 2U);
 }
 
-TEST_F(FolderPickerTest, ANameWithoutSeparatorAsksAgainUntilCancelled) {
-    dialog.Answers = {std::string("new"), std::string("newer"), std::nullopt};
-    EXPECT_FALSE(Run(PickerKind::Output));
-    EXPECT_EQ(text, " typed, not a folder");
-    EXPECT_EQ(user.Prompts,
-              test::Names(2, "You have selected an invalid folder. Please try again."));
-    EXPECT_EQ(user.Messages[0].Title, "Select JPG Output Folder");
-    EXPECT_EQ(user.Messages[0].Kind, MessageKind::Information);
-    ASSERT_EQ(dialog.Showings.size(), 3U);
-    EXPECT_EQ(dialog.Showings[0].Filter, "All Files (*.*)|*.*");
-    EXPECT_EQ(dialog.Showings[0].FileName, "*.*");
-    EXPECT_EQ(dialog.Showings[2].FileName, "newer");
-}
-
 }  // namespace
 }  // namespace ostrel

@@ -49,16 +49,17 @@ TEST_F(ConvertFilesTest, EachSubfolderMode) {
     EXPECT_EQ(FileNames(tree / "All/Alpha/Beta"), Names{Name(6)});
     EXPECT_TRUE(fs::is_directory(tree / "All/Alpha/Gamma"));
     EXPECT_EQ(user.Position, 6);
-}
 
-TEST_F(ConvertFilesTest, TopLevelFolderTellsEqualNamesApartBySerialNumbers) {
+    // The top-level folder only (anything above 2 acts as 2), where equal
+    // names are told apart by serial numbers.
     Picture("X/PSN00001.PMP");
     Picture("Y/PSN00001.PMP");
     Picture("PIC00002/PSN00001.PMP");
-    options.ProcessSubfolders = 7;  // anything above 2 acts as 2
+    options.OutputPath = tree.Folder("Top").string();
+    options.ProcessSubfolders = 7;
     Convert();
-    EXPECT_EQ(FileNames(tree / "O").size(), 3U);
-    EXPECT_TRUE(fs::exists(tree / "O" / (test::DefaultName + "{BA=002}{VO=001}.jpg")));
+    EXPECT_EQ(FileNames(tree / "Top").size(), 3U);
+    EXPECT_TRUE(fs::exists(tree / "Top" / (test::DefaultName + "{BA=002}{VO=001}.jpg")));
     EXPECT_EQ(counters.NumberOfSerializedFiles, 1);
 }
 

@@ -182,7 +182,7 @@ TEST_F(ConvertPictureFileTest, FilesThatCannotBeConvertedAreReportedAndKept) {
     EXPECT_TRUE(fs::is_empty(tree / "O"));
     EXPECT_TRUE(FileNames(tree.Root()).empty());
     EXPECT_EQ(counters.SourceObjectNumber, 0);
-    const Names prompts = user.Prompts;
+    const Names& prompts = user.Prompts;
     ASSERT_EQ(prompts.size(), static_cast<std::size_t>(counters.NumberOfFailedFiles));
     ASSERT_GE(prompts.size(), 4U);
     EXPECT_EQ(std::set<std::string>(prompts.begin(), prompts.begin() + 2),

@@ -57,8 +57,6 @@ TEST_F(WindowsOnly, ATakenNameInOtherLetterCaseIsTaken) {
     written.clear();
     Convert();
     EXPECT_EQ(written, planned);
-    ASSERT_EQ(written.size(), 2U);
-    EXPECT_NE(files.ComparablePath(written[0]), files.ComparablePath(written[1]));
     EXPECT_EQ(test::FileNames(tree / "O").size(), 2U);
     EXPECT_EQ(counters.NumberOfSerializedFiles, 2);  // the dry run's and the run's
 }
@@ -86,9 +84,8 @@ TEST_F(WindowsOnly, PathsBeyond260CharactersWorkThroughout) {
     options.DeleteSourceFiles = 1;
     options.DeleteSourceSubfolders = 1;
     Convert();
-    ASSERT_EQ(written.size(), 1U);
-    EXPECT_GT(written[0].size(), 300U);
-    EXPECT_EQ(test::ReadBytes(written[0]), payload);
+    EXPECT_GT(written.at(0).size(), 300U);
+    EXPECT_EQ(test::ReadBytes(written.at(0)), payload);
     EXPECT_FALSE(fs::exists(picture));
     EXPECT_TRUE(fs::is_empty(tree / "S"));
     EXPECT_TRUE(user.Messages.empty());

@@ -236,6 +236,7 @@ TEST_F(WindowTest, TheOutputPickerListsEveryFileAndTakesOnlyAnExistingFolder) {
     QString warning;
     bool keptOpen = false;
     WhenShown<QFileDialog>([&](QFileDialog* shown) {
+        EXPECT_EQ(shown->windowTitle(), "Select JPG Output Folder");
         listed = Listed(shown, "README");
         WhenShown<QMessageBox>([&](QMessageBox* box) {
             warning = box->text();
