@@ -17,19 +17,17 @@ TEST(DeriveFolder, RootKeepsItsSeparatorOtherFoldersLoseIt) {
     EXPECT_EQ(DeriveFolder("/home/me/Pics/a.PMP", '/'), "/home/me/Pics");
 }
 
-class FolderPickerTest : public ::testing::Test {
-protected:
-    bool Run(PickerKind kind) { return RunFolderPicker(kind, text, dialog, files, user, '/'); }
+TEST(FolderPicker, ThePickedFileGivesItsFolder) {
     test::TempTree tree;
     test::ScriptedFileDialog dialog;
-    PosixFileSystem files;
+    test::SystemFileSystem files;
     test::RecordingUser user;
     std::string text = " typed, not a folder";
-};
-
-TEST_F(FolderPickerTest, ThePickedFileGivesItsFolder) {
-    dialog.Answers = {(tree.Folder("Pics") / "PSN00001.PMP").string()};
-    EXPECT_TRUE(Run(PickerKind::Source));
+    const auto run = [&] {
+        return RunFolderPicker(PickerKind::Source, text, dialog, files, user, '/');
+    };
+    dialog.Answer = (tree.Folder("Pics") / "PSN00001.PMP").string();
+    EXPECT_TRUE(run());
     EXPECT_EQ(text, (tree / "Pics").string());
     const OpenDialogSettings& shown = dialog.Showings.at(0);
     EXPECT_EQ(shown.DialogTitle, "Select PMP Source Folder");
@@ -39,8 +37,8 @@ TEST_F(FolderPickerTest, ThePickedFileGivesItsFolder) {
     EXPECT_TRUE(user.Messages.empty());
 
     // The folder vanished after the dialog closed: said so, and not shown again.
-    dialog.Answers = {(tree / "gone/PSN00001.PMP").string()};
-    EXPECT_FALSE(Run(PickerKind::Source));
+    dialog.Answer = (tree / "gone/PSN00001.PMP").string();
+    EXPECT_FALSE(run());
     EXPECT_EQ(text, (tree / "Pics").string());
     EXPECT_EQ(user.Prompts,
               test::Names{"CommonDialog returned invalid path despite cdlOFNPathMustExist"});

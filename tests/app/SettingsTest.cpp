@@ -56,10 +56,8 @@ TEST(Settings, UnloadableValuesFallBackToTheirDefaults) {
     for (const auto& [section, key, value] : values) {
         store.Values[{"A", section, key}] = value;
     }
-    ConversionOptions expected;
-    expected.SourcePath = expected.DeviceName = "";
-    expected.ExtractComment = 0;
-    EXPECT_EQ(LoadOptions(store, "A"), expected);
+    EXPECT_EQ(LoadOptions(store, "A"),
+              (ConversionOptions{.SourcePath = "", .ExtractComment = 0, .DeviceName = ""}));
     store.Values[{"A", "Main", "JPGNameFormat"}] = "-1";  // no entry picked
     EXPECT_EQ(LoadOptions(store, "A").JPGNameFormat, -1);
 

@@ -41,16 +41,12 @@ Result RunConvert(const test::Names& arguments, const fs::path& home) {
     }
     command += std::string(" >") + q + (home / "out").string() + q + " 2>" + q +
                (home / "err").string() + q + (test::Windows ? "\"" : "");
-    const int status = std::system(command.c_str());
-    const auto text = [&](const char* name) {
-        const test::Bytes bytes = test::ReadBytes(home / name);
-        return std::string(bytes.begin(), bytes.end());
-    };
-#ifdef _WIN32
-    return {status, text("out"), text("err")};
-#else
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text("out"), text("err")};
+    int status = std::system(command.c_str());
+#ifndef _WIN32
+    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
+    const test::Bytes out = test::ReadBytes(home / "out"), err = test::ReadBytes(home / "err");
+    return {status, {out.begin(), out.end()}, {err.begin(), err.end()}};
 }
 
 // Every file and folder below `root`, with the files' bytes.
@@ -121,10 +117,8 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo)
     EXPECT_EQ(Parse("--format 2.x-long a b").Command->Options.JPGNameFormat, 2);
 
     // Without options, the first-run defaults; --from-settings, the window's.
-    ConversionOptions defaults;
-    defaults.SourcePath = "a";
-    defaults.OutputPath = "b";
-    EXPECT_EQ(Parse("a b").Command->Options, defaults);
+    EXPECT_EQ(Parse("a b").Command->Options,
+              (ConversionOptions{.SourcePath = "a", .OutputPath = "b"}));
     store.Values[{"Ostrel 2.8", "Main", "JPGNameFormat"}] = "0";
     store.Values[{"Ostrel 2.8", "Main", "ProcessSubfolders"}] = "1";
     const ConversionOptions stored =

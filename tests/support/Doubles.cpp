@@ -66,15 +66,16 @@ std::unique_ptr<OutputFile> FaultyFileSystem::CreateOutputFile(const Folder& fol
 
 #ifndef _WIN32
 ssize_t FaultyFileSystem::CopyRange(int from, int to, std::size_t length) {
-    switch (Copying) {
-        case Copy::CrossDevice:
-            errno = EXDEV;
-            return -1;
-        case Copy::ShortCalls:
-            return SystemFileSystem::CopyRange(from, to, std::min<std::size_t>(length, 4096));
-        default:
-            return SystemFileSystem::CopyRange(from, to, length);
+    if (BeforeCopyCall) {
+        BeforeCopyCall();
     }
+    if (Copying == Copy::CrossDevice) {
+        errno = EXDEV;
+        return -1;
+    }
+    const bool shortCalls = Copying == Copy::ShortCalls;
+    return SystemFileSystem::CopyRange(from, to,
+                                       shortCalls ? std::min<std::size_t>(length, 4096) : length);
 }
 #endif
 

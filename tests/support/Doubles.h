@@ -1,7 +1,6 @@
 #pragma once
 // Test doubles for the platform services.
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
@@ -71,12 +70,16 @@ public:
     // How the kernel's copy behaves: as it does, refusing (across file
     // systems), or moving at most this many bytes a call. (Windows has none.)
     enum class Copy { Kernel, CrossDevice, ShortCalls } Copying = Copy::Kernel;
+    std::function<void()> BeforeCopyCall;
     std::vector<std::string> Log;  // "durable", "delete:<file>", in order
 
     bool FileExists(const std::string& path) override;
     std::unique_ptr<InputFile> OpenForReading(const File& file) override;
     std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) override;
-    void MakeDurable() override { Log.push_back("durable"); SystemFileSystem::MakeDurable(); }
+    void MakeDurable() override {
+        Log.push_back("durable");
+        SystemFileSystem::MakeDurable();
+    }
     void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) override;
 
 #ifndef _WIN32
@@ -100,19 +103,14 @@ public:
     std::map<std::tuple<std::string, std::string, std::string>, std::string> Values;
 };
 
-// Answers each showing with the next scripted answer (nothing: cancelled).
+// Records each showing and answers as told (nothing: cancelled).
 class ScriptedFileDialog : public FileDialog {
 public:
     std::optional<std::string> ShowOpen(const OpenDialogSettings& settings) override {
         Showings.push_back(settings);
-        std::optional<std::string> answer;
-        if (!Answers.empty()) {
-            answer = Answers.front();
-            Answers.pop_front();
-        }
-        return answer;
+        return Answer;
     }
-    std::deque<std::optional<std::string>> Answers;
+    std::optional<std::string> Answer;
     std::vector<OpenDialogSettings> Showings;
 };
 

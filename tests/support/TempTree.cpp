@@ -104,21 +104,21 @@ void MakeReadOnly(const fs::path& path) {
                     fs::perm_options::remove);
 }
 
+std::string Denied() {
 #ifdef _WIN32
-std::string Denied() {
     return SystemErrorText(ERROR_ACCESS_DENIED);
-}
-std::string NameTooLong() {
-    return SystemErrorText(ERROR_FILENAME_EXCED_RANGE);
-}
 #else
-std::string Denied() {
     return std::generic_category().message(EACCES);
-}
-std::string NameTooLong() {
-    return std::generic_category().message(ENAMETOOLONG);
-}
 #endif
+}
+
+std::string NameTooLong() {
+#ifdef _WIN32
+    return SystemErrorText(ERROR_FILENAME_EXCED_RANGE);
+#else
+    return std::generic_category().message(ENAMETOOLONG);
+#endif
+}
 
 Bytes EveryByte(std::size_t extra) {
     Bytes bytes(256 + extra);
