@@ -12,7 +12,7 @@ namespace ostrel::tools {
 struct History {
     std::uint8_t Lens = 0;
     std::uint8_t Quality = 23;
-    std::string Comment;  // Windows-1252 bytes, at most 19
+    std::string Comment{};  // Windows-1252 bytes, at most 19
     std::uint8_t Recorded[6] = {99, 7, 4, 14, 5, 9};
     std::uint8_t Revised[6] = {99, 7, 4, 14, 5, 9};
     std::uint16_t Shutter = 500;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "CommandLine.h"
@@ -62,8 +63,7 @@ std::map<std::string, test::Bytes> Snapshot(const fs::path& root) {
 class CommandLineTest : public ::testing::Test {
 protected:
     CommandLineTest() {
-        test::Header header;
-        header.Comment = "a:b";
+        const test::Header header{.Comment = "a:b"};
         tree.Write("S/PSN00001.PMP", test::PmpFile(header, test::EveryByte()));
         tree.Write("S/PSN00001.PMX", "x");
         tree.Write("S/PIC00002/PSN00001.PMP", test::PmpFile(header, {0xFF, 0xD8}));
@@ -78,12 +78,8 @@ protected:
 
     // Parses the words of `line`.
     cli::Parsed Parse(const std::string& line) {
-        test::Names words;
         std::istringstream in(line);
-        for (std::string word; in >> word;) {
-            words.push_back(word);
-        }
-        return cli::ParseCommandLine(words, store);
+        return cli::ParseCommandLine({std::istream_iterator<std::string>(in), {}}, store);
     }
 
     test::TempTree tree;
@@ -194,11 +190,9 @@ TEST(PhotoLibraries, FindTheRecordedDateInTheFileTimesAndTheExifData) {
     test::TempTree tree;
     const test::Bytes sample = test::ReadBytes(fs::path(OSTREL_SAMPLES) / "PIC00001/PSN00001.PMP");
     const test::Bytes jpeg(sample.begin() + 124, sample.end());
-    test::Header fired, unknown;  // flash 1 and shutter code 500; codes outside the tables
-    fired.Comment = "Caf\xE9";
+    // Flash 1 and shutter code 500; codes outside the tables.
+    test::Header fired{.Comment = "Caf\xE9"}, unknown{.Shutter = 40000, .Flash = 2};
     fired.Revised[3] = 10;
-    unknown.Flash = 2;
-    unknown.Shutter = 40000;
     tree.Write("S/PSN00001.PMP", test::PmpFile(fired, jpeg));
     tree.Write("S/PSN00002.PMP", test::PmpFile(unknown, jpeg));
     tree.Write("S/PSN00003.PMP", test::PmpFile(unknown, {'n', 'o', 't'}));
@@ -239,12 +233,11 @@ TEST(Samples, ConvertToTheExpectedNamesWithTheirPicturesIntact) {
         const auto bytes = test::ReadBytes(path);
         EXPECT_TRUE(bytes.size() > 2 && bytes[0] == 0xFF && bytes[1] == 0xD8);  // a JPEG's start
     }
-    std::sort(names.begin(), names.end());
     std::ifstream list(fs::path(OSTREL_SAMPLES) / "expected-names.txt");
     for (std::string line; std::getline(list, line);) {
         expected.push_back(line);
     }
-    EXPECT_EQ(names, expected);
+    EXPECT_EQ(test::Sorted(names), expected);
 }
 
 }  // namespace

@@ -22,9 +22,7 @@ std::string Date(std::uint8_t y, std::uint8_t mo, std::uint8_t d, std::uint8_t h
 }
 
 std::string Comment(std::string raw) {
-    test::Header header;
-    header.Comment = std::move(raw);
-    return Decode(header).Comment;
+    return Decode({.Comment = std::move(raw)}).Comment;
 }
 
 TEST(ReadPictureHistory, DecodesEveryFieldFromItsOffset) {
@@ -40,8 +38,7 @@ TEST(ReadPictureHistory, DecodesEveryFieldFromItsOffset) {
     EXPECT_EQ(Decode(odd).LensOrientation + Decode(odd).Quality + Decode(odd).Flash, "12552");
     EXPECT_EQ(Decode(odd).ShutterSpeed, "32768");
     EXPECT_EQ(Decode({0, 8, "", {}, {}, 0, 0}).Quality, "Snapshot");
-    EXPECT_EQ(Decode({0, 23, "", {}, {}, 0, 1}).Quality + Decode({0, 23, "", {}, {}, 0, 1}).Flash,
-              "StandardY");
+    EXPECT_EQ(Decode({.Flash = 1}).Quality + Decode({.Flash = 1}).Flash, "StandardY");
 }
 
 TEST(ReadPictureHistory, ShutterRangesAtEveryBoundary) {

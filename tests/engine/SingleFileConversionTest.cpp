@@ -221,10 +221,9 @@ TEST_F(ConvertPictureFileTest, DeletionModes) {
 
 TEST_F(ConvertPictureFileTest, ReadOnlyOrChangedSourcesAreConvertedReportedAndKept) {
     options.DeleteSourceFiles = 1;
-    DateOnly();
     const auto a = Picture("a.PMP");
-    const auto b = Picture("b.PMP");
-    const auto c = Picture("c.PMP");
+    Picture("b.PMP");
+    Picture("c.PMP");
     test::MakeReadOnly(a);
     // Whichever of b and c is converted first is written to again before its
     // deletion comes: it is no longer the file that was converted.

@@ -47,11 +47,8 @@ TEST_F(WindowsOnly, NamesWindowsKeepsForDevicesAreRefusedAndTheirSourcesKept) {
 }
 
 TEST_F(WindowsOnly, ATakenNameInOtherLetterCaseIsTaken) {
-    test::Header lower, upper;
-    lower.Comment = "paris";
-    upper.Comment = "PARIS";
-    Picture("a.PMP", lower);
-    Picture("b.PMP", upper);
+    Picture("a.PMP", {.Comment = "paris"});
+    Picture("b.PMP", {.Comment = "PARIS"});
     Convert(true);
     const Names planned = written;
     written.clear();

@@ -7,14 +7,6 @@
 
 namespace ostrel::test {
 
-Answer RecordingUser::ShowMessage(const std::string& prompt, const std::string& title,
-                                  MessageKind kind) {
-    Messages.push_back({prompt, title, kind});
-    Prompts.push_back(prompt);
-    Calls.push_back("message:" + title);
-    return kind == MessageKind::Question ? QuestionAnswer : Answer::Ok;
-}
-
 namespace {
 
 // Passes writes through until the limit, then fails as a full disk does.

@@ -33,7 +33,12 @@ struct ShownMessage {
 class RecordingUser : public UserInteraction, public MessageBox {
 public:
     Answer ShowMessage(const std::string& prompt, const std::string& title,
-                       MessageKind kind) override;
+                       MessageKind kind) override {
+        Messages.push_back({prompt, title, kind});
+        Prompts.push_back(prompt);
+        Calls.push_back("message:" + title);
+        return kind == MessageKind::Question ? QuestionAnswer : Answer::Ok;
+    }
     Answer Show(const std::string& prompt, const std::string& title, MessageKind kind) override {
         return ShowMessage(prompt, title, kind);
     }

@@ -14,11 +14,7 @@ namespace fs = std::filesystem;
 
 namespace ostrel::test {
 
-#ifdef _WIN32
-inline constexpr bool Windows = true;
-#else
-inline constexpr bool Windows = false;
-#endif
+inline constexpr bool Windows = fs::path::preferred_separator == '\\';
 using Bytes = std::vector<std::uint8_t>;
 using Names = std::vector<std::string>;
 
