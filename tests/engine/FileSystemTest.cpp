@@ -25,13 +25,14 @@ protected:
     test::TempTree tree;
 };
 
-// (Entries that are neither files nor folders are the conversion's cases.)
 TEST_F(SystemFileSystem, FoldersAsTheSystemReachesThemAndListingsByKind) {
     tree.Write("F/a.PMP", "a");
     tree.Folder("F/sub");
     tree.Folder("real/deep");
     ::symlink("a.PMP", (tree / "F/link.PMP").c_str());
     ::symlink("sub", (tree / "F/sublink").c_str());
+    ::symlink("missing", (tree / "F/dangling.PMP").c_str());
+    ::mkfifo((tree / "F/fifo.PMP").c_str(), 0666);
     ::symlink((tree / "real/deep").c_str(), (tree / "link").c_str());
     const Folder folder = files.GetFolder((tree / "F/./sub/../").string());
     EXPECT_EQ(folder.Path, (tree / "F").string());
@@ -52,7 +53,12 @@ TEST_F(SystemFileSystem, FoldersAsTheSystemReachesThemAndListingsByKind) {
     for (const Folder& sub : listing.Subfolders) {
         names.push_back(sub.Name + (sub.IsLink ? "@/" : "/"));
     }
-    EXPECT_EQ(test::Sorted(names), (test::Names{"a.PMP", "link.PMP", "sub/", "sublink@/"}));
+    for (const OtherEntry& other : listing.Others) {
+        names.push_back(other.Name + ": " + other.Description);
+    }
+    EXPECT_EQ(test::Sorted(names),
+              (test::Names{"a.PMP", "dangling.PMP: No such file or directory",
+                           "fifo.PMP: It is not a regular file", "link.PMP", "sub/", "sublink@/"}));
 }
 
 TEST_F(SystemFileSystem, NewFilesGetTheirNameOnlyWhenWholeAndNeverReplaceOne) {
