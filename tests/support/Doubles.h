@@ -23,7 +23,6 @@
 namespace ostrel::test {
 
 struct ShownMessage {
-    std::string Prompt;
     std::string Title;
     MessageKind Kind;
 };
@@ -34,7 +33,7 @@ class RecordingUser : public UserInteraction, public MessageBox {
 public:
     Answer ShowMessage(const std::string& prompt, const std::string& title,
                        MessageKind kind) override {
-        Messages.push_back({prompt, title, kind});
+        Messages.push_back({title, kind});
         Prompts.push_back(prompt);
         Calls.push_back("message:" + title);
         return kind == MessageKind::Question ? QuestionAnswer : Answer::Ok;
@@ -50,9 +49,9 @@ public:
     void Log(const char* call, long value) { Calls.push_back(call + std::to_string(value)); }
 
     Answer QuestionAnswer = Answer::Yes;
-    std::int32_t Position = 0;  // of the progress bar
-    std::vector<ShownMessage> Messages;
-    std::vector<std::string> Prompts;  // the messages' texts
+    std::int32_t Position = 0;           // of the progress bar
+    std::vector<std::string> Prompts;    // the messages' texts
+    std::vector<ShownMessage> Messages;  // their titles and kinds
     std::vector<std::string> Calls;
 };
 
@@ -75,8 +74,8 @@ public:
     // How the kernel's copy behaves: as it does, refusing (across file
     // systems), or moving at most this many bytes a call. (Windows has none.)
     enum class Copy { Kernel, CrossDevice, ShortCalls } Copying = Copy::Kernel;
-    std::function<void()> BeforeCopyCall;
-    std::vector<std::string> Log;  // "durable", "delete:<file>", in order
+    std::function<void()> BeforeCopyCall;  // runs before each call of the kernel's copy
+    std::vector<std::string> Log;          // "durable", "delete:<file>", in order
 
     bool FileExists(const std::string& path) override;
     std::unique_ptr<InputFile> OpenForReading(const File& file) override;
