@@ -2,7 +2,10 @@
 
 #include <optional>
 
+#include "CountFiles.h"
+#include "FolderWalk.h"
 #include "Messages.h"
+#include "RunReport.h"
 
 namespace ostrel {
 namespace {
@@ -63,20 +66,21 @@ std::optional<Folder> OpenFolder(FileSystem& files, UserInteraction& user, std::
 }  // namespace
 
 RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
-                                    ConversionOptions& options, const RequestSettings& settings) {
+                                    RequestFolders& folders, const ConversionOptions& options,
+                                    const RequestSettings& settings) {
     RequestOutcome outcome;
     const std::optional<Folder> source = OpenFolder(
-        files, user, options.SourcePath, messages::SourceFolderMissing, settings.ShowSourcePath);
+        files, user, folders.SourcePath, messages::SourceFolderMissing, settings.ShowSourcePath);
     if (!source) {
         return outcome;
     }
 
     user.SetBusyPointer(true);
-    const bool includeSubfolders = options.ProcessSubfolders > 0;
+    const bool includeSubfolders = options.Subfolders != SubfolderMode::None;
     try {
         outcome.FileCount =
             CountFiles(files, source->Path, "PMP", includeSubfolders,
-                       OutputFolderIfAny(files, options.OutputPath), UnreadableSubfolders::Skip);
+                       OutputFolderIfAny(files, folders.OutputPath), UnreadableSubfolders::Skip);
     } catch (const FileSystemError& error) {
         user.SetBusyPointer(false);
         Warn(user, messages::FolderProblem(source->Path, error.what()));
@@ -89,12 +93,12 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     }
 
     const std::optional<Folder> output = OpenFolder(
-        files, user, options.OutputPath, messages::OutputFolderMissing, settings.ShowOutputPath);
+        files, user, folders.OutputPath, messages::OutputFolderMissing, settings.ShowOutputPath);
     if (!output) {
         return outcome;
     }
 
-    if (options.AddDeviceName != 0 && !DeviceNameFitsFileNames(files, options.DeviceName)) {
+    if (options.Include.DeviceName && !DeviceNameFitsFileNames(files, options.DeviceName)) {
         Warn(user, messages::DeviceNameUnfit(options.DeviceName));
         return outcome;
     }
@@ -107,17 +111,16 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     }
 
     RunCounters& counters = outcome.Counters;
-    user.SetProgressMinimum(0);
     user.SetProgressMaximum(outcome.FileCount);
     user.SetProgressPosition(0);
     user.SetProgressVisible(true);
     user.SetBusyPointer(true);
     {
-        ConversionRun run(files, user, options, counters);
+        RunReport report(user, counters, settings.OnWritten);
+        ConversionRun run(files, report, options);
         run.DryRun = settings.DryRun;
         run.Times = settings.Times;
         run.Exif = settings.Exif;
-        run.OnWritten = settings.OnWritten;
         ConvertFiles(run, *source, *output);
     }
     user.SetBusyPointer(false);
@@ -129,6 +132,13 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     }
     outcome.Result = RequestOutcome::Status::Ran;
     return outcome;
+}
+
+int ExitStatus(const RequestOutcome& outcome) {
+    if (outcome.Result != RequestOutcome::Status::Ran) {
+        return 2;
+    }
+    return NothingWentWrong(outcome.Counters) ? 0 : 1;
 }
 
 }  // namespace ostrel

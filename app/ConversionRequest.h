@@ -8,9 +8,17 @@
 #include "ConversionOptions.h"
 #include "ConversionRun.h"
 #include "FileSystem.h"
+#include "RunCounters.h"
 #include "UserInteraction.h"
 
 namespace ostrel {
+
+// The two folders as the user typed them; each is rewritten to the folder's
+// full path as soon as it is found to exist.
+struct RequestFolders {
+    std::string SourcePath;
+    std::string OutputPath;
+};
 
 struct RequestSettings {
     // The window asks before converting; the command line does not.
@@ -35,10 +43,13 @@ struct RequestOutcome {
     RunCounters Counters;
 };
 
-// `options` is read as filled by the caller; its two folder texts are
-// rewritten to the folders' full paths as they are found.
 RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
-                                    ConversionOptions& options,
+                                    RequestFolders& folders, const ConversionOptions& options,
                                     const RequestSettings& settings = {});
+
+// ostrel-convert's exit status for the outcome: 0 when every PMP file was
+// converted and nothing else went wrong, 1 when the run met a problem, 2 when
+// the request was refused.
+int ExitStatus(const RequestOutcome& outcome);
 
 }  // namespace ostrel

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "ConversionOptions.h"
 #include "SettingsStore.h"
+#include "StoredOptions.h"
 
 namespace ostrel {
 
@@ -17,10 +17,9 @@ std::string FormAppName(const std::string& title, int major, int minor);
 // that cannot be loaded (not a decimal number in the field's range, a list
 // index past the list, a check box other than 0 or 1). A mode other than 1
 // loads as 2.
-ConversionOptions LoadOptions(SettingsStore& store, const std::string& AppName);
+StoredOptions LoadOptions(SettingsStore& store, const std::string& appName);
 
 // Writes all 21 keys.
-void SaveOptions(SettingsStore& store, const std::string& AppName,
-                 const ConversionOptions& options);
+void SaveOptions(SettingsStore& store, const std::string& appName, const StoredOptions& options);
 
 }  // namespace ostrel

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ConversionRun.h"
+#include "CountFiles.h"
 
 int main(int argc, char* argv[]) {
     if (argc < 2) {

@@ -1,7 +1,7 @@
 #include "CommandLine.h"
 
 #include <CLI/CLI.hpp>
-#include <map>
+#include <list>
 
 #include "ProgramIdentity.h"
 #include "Settings.h"
@@ -10,16 +10,26 @@ namespace ostrel::cli {
 namespace {
 
 // An option that takes one of a few words, each standing for a value.
-CLI::Option* Choice(CLI::App& app, const char* name, std::optional<int>& target,
-                    const std::vector<std::pair<std::string, int>>& values, const char* help) {
+CLI::Option* Choice(CLI::App& app, const std::string& name, std::optional<int>& target,
+                    std::span<const OptionWord> words, const std::string& help) {
+    std::vector<std::pair<std::string, int>> values;
     std::string names;
-    for (const auto& [word, value] : values) {
-        names += (names.empty() ? "" : "|") + word;
+    for (const auto& [word, value] : words) {
+        values.emplace_back(word, value);
+        names += (names.empty() ? "" : "|") + std::string(word);
     }
     return app.add_option(name, target, help)
         ->transform(CLI::CheckedTransformer(values, CLI::ignore_case).description(""))
         ->type_name(names);
 }
+
+// What the line says of one stored option, if anything.
+struct Given {
+    const OptionField* Field = nullptr;
+    std::optional<int> Number;  // a word's value
+    bool Flag = false;          // a flag: 1
+    std::optional<std::string> Text;
+};
 
 }  // namespace
 
@@ -34,36 +44,44 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     app.add_option("SOURCE", source, "The PMP source folder")->required();
     app.add_option("OUTPUT", output, "The JPG output folder")->required();
 
-    std::optional<int> subfolders, deleteFiles, format, serial, revised, illegal, fileTime;
-    std::optional<std::string> deviceName;
-    std::vector<std::string> omit;
-    bool deleteEmpty = false, fromSettings = false;
-    CommandLine command;
-
-    Choice(app, "--subfolders", subfolders, {{"none", 0}, {"matching", 1}, {"top", 2}},
-           "Process subfolders: not at all, into matching output subfolders, or "
-           "into the output folder itself");
-    Choice(app, "--delete-files", deleteFiles, {{"none", 0}, {"pmp", 1}, {"sony", 2}},
-           "Delete converted PMP files, or all Sony files (PMP, PMX, PMF)");
-    app.add_flag("--delete-empty-subfolders", deleteEmpty,
-                 "Delete source subfolders that are left without files");
-    Choice(app, "--format", format, {{"1.x", 0}, {"2.x-short", 1}, {"2.x-long", 2}},
-           "File name format");
-    Choice(app, "--serial", serial, {{"needed", 1}, {"always", 2}},
-           "Add a serial number only when needed, or always");
-    Choice(app, "--revised", revised, {{"different", 1}, {"always", 2}},
-           "Include the revised date only if different from the recorded one, or always");
-    Choice(app, "--illegal", illegal, {{"translate", 1}, {"remove", 2}},
-           "Translate or remove characters that file names cannot hold");
+    // The stored options that the line can set, in the table's order: lists
+    // and modes, then --omit for the check boxes, then texts.
+    std::list<Given> given;  // stable addresses for CLI11
+    std::vector<std::string> omit, omitWords;
+    for (const OptionField& field : OptionTable()) {
+        if (field.Option == nullptr) {
+            continue;
+        }
+        if (field.Kind == OptionKind::CheckBox) {
+            omitWords.emplace_back(field.Option);
+        } else if (field.Kind != OptionKind::Text) {
+            Given& g = given.emplace_back();
+            g.Field = &field;
+            if (field.Words.empty()) {
+                app.add_flag(field.Option, g.Flag, field.Help);
+            } else {
+                Choice(app, field.Option, g.Number, field.Words, field.Help);
+            }
+        }
+    }
     app.add_option("--omit", omit, "Leave these out of the names")
         ->delimiter(',')
-        ->check(CLI::IsMember({"recorded", "album", "shot", "lens", "flash", "shutter", "quality",
-                               "revised", "comment", "device"}))
+        ->check(CLI::IsMember(omitWords))
         ->type_name("LIST");
-    app.add_option("--device-name", deviceName, "The device name put into the names");
+    for (const OptionField& field : OptionTable()) {
+        if (field.Option != nullptr && field.Kind == OptionKind::Text) {
+            Given& g = given.emplace_back();
+            g.Field = &field;
+            app.add_option(field.Option, g.Text, field.Help);
+        }
+    }
+
+    std::optional<int> fileTime;
+    bool fromSettings = false;
+    CommandLine command;
     app.add_flag("--from-settings", fromSettings,
                  "Start from the options stored by the Ostrel window, not the defaults");
-    Choice(app, "--file-time", fileTime, {{"recorded", 0}, {"now", 1}},
+    Choice(app, "--file-time", fileTime, std::vector<OptionWord>{{"recorded", 0}, {"now", 1}},
            "Date each JPG file by the picture's recorded date-time, read as local time "
            "(the default), or leave it the time of conversion");
     app.add_flag("--exif", command.Exif,
@@ -99,36 +117,26 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     if (fileTime == 1) {
         command.Times = FileTime::Now;
     }
-    ConversionOptions& o = command.Options;
+    StoredOptions& o = command.Options;
     if (fromSettings) {
         o = LoadOptions(store, FormAppName(identity::Title, identity::Major, identity::Minor));
     }
     o.SourcePath = source;
     o.OutputPath = output;
-    o.ProcessSubfolders = static_cast<ListIndex>(subfolders.value_or(o.ProcessSubfolders));
-    o.DeleteSourceFiles = static_cast<ListIndex>(deleteFiles.value_or(o.DeleteSourceFiles));
-    if (deleteEmpty) {
-        o.DeleteSourceSubfolders = 1;
+    for (const Given& g : given) {
+        if (g.Number) {
+            g.Field->SetNumber(o, *g.Number);
+        } else if (g.Flag) {
+            g.Field->SetNumber(o, 1);
+        } else if (g.Text) {
+            g.Field->SetText(o, *g.Text);
+        }
     }
-    o.JPGNameFormat = static_cast<ListIndex>(format.value_or(o.JPGNameFormat));
-    o.SerialNumberMode = static_cast<Mode>(serial.value_or(o.SerialNumberMode));
-    o.ExtractEditedDifferent = static_cast<Mode>(revised.value_or(o.ExtractEditedDifferent));
-    o.IllegalCharacters = static_cast<Mode>(illegal.value_or(o.IllegalCharacters));
-    o.DeviceName = deviceName.value_or(o.DeviceName);
-    const std::map<std::string, CheckBox ConversionOptions::*> boxes = {
-        {"recorded", &ConversionOptions::ExtractRecorded},
-        {"album", &ConversionOptions::ExtractAlbumNumber},
-        {"shot", &ConversionOptions::ExtractShotNumber},
-        {"lens", &ConversionOptions::ExtractLensOrientation},
-        {"flash", &ConversionOptions::ExtractFlash},
-        {"shutter", &ConversionOptions::ExtractShutter},
-        {"quality", &ConversionOptions::ExtractQuality},
-        {"revised", &ConversionOptions::ExtractEdited},
-        {"comment", &ConversionOptions::ExtractComment},
-        {"device", &ConversionOptions::AddDeviceName},
-    };
-    for (const std::string& word : omit) {
-        o.*boxes.at(word) = 0;
+    for (const OptionField& field : OptionTable()) {
+        if (field.Kind == OptionKind::CheckBox && field.Option != nullptr &&
+            std::find(omit.begin(), omit.end(), field.Option) != omit.end()) {
+            field.SetNumber(o, 0);
+        }
     }
     parsed.Command = command;
     return parsed;

@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "ConversionOptions.h"
 #include "ConversionRun.h"
 #include "SettingsStore.h"
+#include "StoredOptions.h"
 
 namespace ostrel::cli {
 
 struct CommandLine {
-    ConversionOptions Options;
+    // In the window's form, SOURCE and OUTPUT as its two folders.
+    StoredOptions Options;
     bool DryRun = false;
     FileTime Times = FileTime::Recorded;
     bool Exif = false;

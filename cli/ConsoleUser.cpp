@@ -2,17 +2,13 @@
 
 #include <string>
 
-#include "Messages.h"
-
 namespace ostrel::cli {
 
 Answer ConsoleUser::ShowMessage(const std::string& prompt, const std::string& /*title*/,
                                 MessageKind kind) {
     Clear();
-    ++messages_;
-    const std::string text = messages::PlainLines(prompt);
-    std::fprintf(errors_, "%s\n", text.c_str());
-    if (kind == MessageKind::Information && text.find('\n') != std::string::npos) {
+    std::fprintf(errors_, "%s\n", prompt.c_str());
+    if (kind == MessageKind::Information && prompt.find('\n') != std::string::npos) {
         std::fputc('\n', errors_);  // keep reports apart
     }
     std::fflush(errors_);

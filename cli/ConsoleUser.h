@@ -17,12 +17,9 @@ public:
     Answer ShowMessage(const std::string& prompt, const std::string& title,
                        MessageKind kind) override;
     void SetBusyPointer(bool) override {}
-    void SetProgressMinimum(std::int32_t) override {}
     void SetProgressMaximum(std::int32_t value) override { maximum_ = value; }
     void SetProgressPosition(std::int32_t value) override;
     void SetProgressVisible(bool visible) override;
-
-    int Messages() const { return messages_; }
 
 private:
     void Draw(bool force);
@@ -32,7 +29,6 @@ private:
     bool progress_;
     bool visible_ = false;
     bool drawn_ = false;
-    int messages_ = 0;
     std::int32_t maximum_ = 0;
     std::int32_t position_ = 0;
     std::chrono::steady_clock::time_point started_;

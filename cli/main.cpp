@@ -14,10 +14,10 @@
 #include "Console.h"
 #include "ConsoleUser.h"
 #include "ConversionRequest.h"
+#include "Messages.h"
 #ifdef OSTREL_EXIF
 #include "Exiv2ExifEncoder.h"
 #endif
-#include "Messages.h"
 
 int main(int argc, char* argv[]) {
     const std::vector<std::string> arguments = ostrel::cli::PrepareConsole(argc, argv);
@@ -32,7 +32,8 @@ int main(int argc, char* argv[]) {
 
     const auto files = ostrel::MakeSystemFileSystem();
     ostrel::cli::ConsoleUser user(stderr, !command.Quiet && ostrel::cli::IsTerminal(stderr));
-    ostrel::ConversionOptions options = command.Options;
+    ostrel::RequestFolders folders{command.Options.SourcePath, command.Options.OutputPath};
+    const ostrel::ConversionOptions options = ostrel::EngineOptions(command.Options);
     ostrel::RequestSettings settings;
     settings.Confirm = false;
     settings.Summarise = false;
@@ -58,22 +59,16 @@ int main(int argc, char* argv[]) {
         };
     }
     const ostrel::RequestOutcome outcome =
-        ostrel::RunConversionRequest(*files, user, options, settings);
+        ostrel::RunConversionRequest(*files, user, folders, options, settings);
     if (outcome.Result != ostrel::RequestOutcome::Status::Ran) {
-        return 2;
+        return ostrel::ExitStatus(outcome);
     }
 
-    const ostrel::RunCounters& counters = outcome.Counters;
-    const std::string summary =
-        ostrel::messages::PlainLines(ostrel::messages::Summary(outcome.FileCount, counters));
+    const std::string summary = ostrel::messages::Summary(outcome.FileCount, outcome.Counters);
     // After NUL-ended paths, a summary line would read as one more path.
     std::fprintf(command.Print0 ? stderr : stdout, "%s\n", summary.c_str());
     if (command.DryRun) {
         std::fprintf(stderr, "Dry run: nothing on disk was changed.\n");
     }
-    const bool complete = counters.NumberOfFailedFiles == 0 &&
-                          counters.NumberOfFailedDeletions == 0 &&
-                          counters.NumberOfSkippedFolders == 0 && counters.NumberOfLeftFiles == 0 &&
-                          counters.NumberOfFilesWithoutExif == 0;
-    return complete ? 0 : 1;
+    return ostrel::ExitStatus(outcome);
 }

@@ -1,20 +1,22 @@
 #include <cstdio>
 
-#include "FileName.h"
+#include "ComposeFileName.h"
+
+#include "TranslateCharacters.h"
 
 namespace ostrel {
 namespace {
 
 // The text of one component in each of the three formats.
 struct Component {
-    std::string_view Plain;  // format 0: written before the value
-    std::string_view Short;  // format 1: tag name
-    std::string_view Long;   // format 2: tag name
+    std::string_view Plain;  // History Data 1.x: written before the value
+    std::string_view Short;  // History Data 2.x, short attribute names: tag name
+    std::string_view Long;   // History Data 2.x, long attribute names: tag name
 };
 
 constexpr Component Recorded{"", "DT", "Date"};
 constexpr Component Serial{" #", "SN", "Serial"};
-constexpr Component Lens{" ", "LE", "Lens"};
+constexpr Component LensTag{" ", "LE", "Lens"};
 constexpr Component FlashTag{" F", "FL", "Flash"};
 constexpr Component Shutter{" ", "SP", "Speed"};
 constexpr Component QualityTag{" ", "CP", "Compression"};
@@ -32,23 +34,24 @@ std::string Number(std::int32_t value) {
 }
 
 // A component's opening: the plain prefix, or "{" with the tag name and "=".
-void Open(std::string& out, int format, const Component& component) {
-    if (format == 0) {
+void Open(std::string& out, NameFormat format, const Component& component) {
+    if (format == NameFormat::HistoryData1) {
         out.append(component.Plain);
         return;
     }
     out.push_back('{');
-    out.append(format == 1 ? component.Short : component.Long);
+    out.append(format == NameFormat::HistoryData2Short ? component.Short : component.Long);
     out.push_back('=');
 }
 
-void Close(std::string& out, int format) {
-    if (format != 0) {
+void Close(std::string& out, NameFormat format) {
+    if (format != NameFormat::HistoryData1) {
         out.push_back('}');
     }
 }
 
-void Append(std::string& out, int format, const Component& component, std::string_view value) {
+void Append(std::string& out, NameFormat format, const Component& component,
+            std::string_view value) {
     Open(out, format, component);
     out.append(value);
     Close(out, format);
@@ -62,58 +65,96 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// The camera's own word for a code it writes, or the code in decimal.
+template <typename T, typename Word>
+std::string CodeOrWord(const Coded<T>& coded, Word word) {
+    return coded.Value ? std::string(word(*coded.Value)) : std::to_string(coded.Code);
+}
+
 }  // namespace
+
+std::string LensText(const Coded<Lens>& lens) {
+    return CodeOrWord(lens,
+                      [](Lens value) { return value == Lens::Forward ? "Forward" : "Reverse"; });
+}
+
+std::string FlashText(const Coded<bool>& flash) {
+    return CodeOrWord(flash, [](bool fired) { return fired ? "Y" : "N"; });
+}
+
+std::string ShutterSpeedText(const Coded<ExposureTime>& shutter) {
+    return CodeOrWord(shutter, [](const ExposureTime& time) {
+        // Rounded to whole milliseconds: 2/15 s is "133ms".
+        const std::uint64_t ms =
+            (std::uint64_t{time.Numerator} * 1000 + time.Denominator / 2) / time.Denominator;
+        return Number(static_cast<std::int32_t>(ms)) + "ms";
+    });
+}
+
+std::string QualityText(const Coded<PictureQuality>& quality) {
+    return CodeOrWord(quality, [](PictureQuality value) {
+        switch (value) {
+            case PictureQuality::Fine:
+                return "Fine";
+            case PictureQuality::Standard:
+                return "Standard";
+            case PictureQuality::Snapshot:
+                break;
+        }
+        return "Snapshot";
+    });
+}
 
 NameParts ComposeNameParts(const PictureHistory& history, const ConversionOptions& options) {
     NameParts parts;
-    const int f =
-        options.JPGNameFormat >= 0 && options.JPGNameFormat <= 2 ? options.JPGNameFormat : 2;
+    const NameFormat f = options.Format;
     parts.Format = f;
-    parts.SerialAlways = SerialNumberAlways(options);
+    parts.Serial = options.Serial;
+    const NameComponents& include = options.Include;
 
-    if (options.ExtractRecorded != 0) {
+    if (include.Recorded) {
         Append(parts.RecordedPart, f, Recorded, FormatDateTime(history.RecordedDateTime));
     }
 
     std::string attributes;
-    if (options.ExtractLensOrientation != 0) {
-        Append(attributes, f, Lens, history.LensOrientation);
+    if (include.LensOrientation) {
+        Append(attributes, f, LensTag, LensText(history.LensOrientation));
     }
-    if (options.ExtractFlash != 0) {
-        Append(attributes, f, FlashTag, history.Flash);
+    if (include.Flash) {
+        Append(attributes, f, FlashTag, FlashText(history.Flash));
     }
-    if (options.ExtractShutter != 0) {
-        Append(attributes, f, Shutter, history.ShutterSpeed);
+    if (include.ShutterSpeed) {
+        Append(attributes, f, Shutter, ShutterSpeedText(history.ShutterSpeed));
     }
-    if (options.ExtractQuality != 0) {
-        Append(attributes, f, QualityTag, history.Quality);
+    if (include.Quality) {
+        Append(attributes, f, QualityTag, QualityText(history.Quality));
     }
     const std::string_view attributePart = Trim(attributes);
 
     std::string& detail = parts.DetailPart;
-    if (options.ExtractEdited != 0 &&
-        (RevisedAlways(options) || history.RevisedDateTime != history.RecordedDateTime)) {
+    if (include.Revised && (options.Revised == RevisedDate::Always ||
+                            history.RevisedDateTime != history.RecordedDateTime)) {
         Append(detail, f, Revised, FormatDateTime(history.RevisedDateTime));
     }
-    if (options.AddDeviceName != 0) {
+    if (include.DeviceName) {
         Open(detail, f, Device);
         detail.append(options.DeviceName);
         if (!attributePart.empty()) {
-            if (f == 0) {
+            if (f == NameFormat::HistoryData1) {
                 detail.push_back(' ');
             }
             detail.append(attributePart);
         }
         Close(detail, f);
     }
-    if (options.ExtractAlbumNumber != 0 && history.AlbumNumber >= 0) {
+    if (include.AlbumNumber && history.AlbumNumber >= 0) {
         Append(detail, f, Album, Number(history.AlbumNumber));
     }
-    if (options.ExtractShotNumber != 0 && history.ShotNumber >= 0) {
+    if (include.ShotNumber && history.ShotNumber >= 0) {
         Append(detail, f, Shot, Number(history.ShotNumber));
     }
-    if (options.ExtractComment != 0) {
-        const std::string comment = TranslateCharacters(history.Comment, TranslateIllegal(options));
+    if (include.Comment) {
+        const std::string comment = TranslateCharacters(history.Comment, options.Illegal);
         if (!comment.empty()) {
             Append(detail, f, CommentTag, comment);
         }
@@ -121,20 +162,15 @@ NameParts ComposeNameParts(const PictureHistory& history, const ConversionOption
     return parts;
 }
 
-std::string ComposeFileName(const NameParts& parts, std::int32_t SerialNumber) {
+std::string ComposeFileName(const NameParts& parts, std::int32_t serialNumber) {
     std::string name = parts.RecordedPart;
-    if (parts.SerialAlways || SerialNumber > 1) {
-        Append(name, parts.Format, Serial, Number(SerialNumber));
+    if (parts.Serial == SerialNumbers::Always || serialNumber > 1) {
+        Append(name, parts.Format, Serial, Number(serialNumber));
     }
     name.append(parts.DetailPart);
     std::string result(Trim(name));
     result.append(".jpg");
     return result;
-}
-
-std::string ComposeFileName(const PictureHistory& history, const ConversionOptions& options,
-                            std::int32_t SerialNumber) {
-    return ComposeFileName(ComposeNameParts(history, options), SerialNumber);
 }
 
 }  // namespace ostrel

@@ -1,88 +1,69 @@
 #pragma once
-// Every choice the conversion engine acts on, with the first-run defaults.
-//
-// The window fills this record from its controls when a conversion starts; the
-// settings store uses the field names as its keys. Values are copied unchecked:
-// the engine reads each one as its own rules say (a mode other than 2 means the
-// first choice, and so on), so no stored value can make it misbehave.
+// Every choice the conversion engine acts on, as values. How the window and
+// the settings store keep them (list indices, check boxes, modes 1 and 2) is
+// their business: app/ turns that form into these options, once.
 
-#include <array>
-#include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace ostrel {
 
-// Check boxes and list indices are 16-bit signed (0/1, or a 0-based entry;
-// -1 for no entry); modes are 8-bit unsigned (1 or 2).
-using CheckBox = std::int16_t;
-using ListIndex = std::int16_t;
-using Mode = std::uint8_t;
+// Which subfolders of the source folder are converted, and where to.
+enum class SubfolderMode {
+    None,      // only the source folder itself
+    Matching,  // into matching subfolders of the output folder
+    TopLevel,  // into the output folder itself
+};
 
-// The folder a first run starts from: "C:\" on Windows, the home folder elsewhere.
-std::string DefaultFolder();
+// Which source files go once their picture is converted.
+enum class SourceDeletion {
+    None,
+    Pictures,      // the PMP files
+    AllSonyFiles,  // the PMP files and the PMX and PMF files beside them
+};
+
+enum class NameFormat {
+    HistoryData1,       // "1999-07-04 @14-05-09 PIC012 ..."
+    HistoryData2Short,  // "{DT=1999-07-04 @14-05-09}{BA=012}..."
+    HistoryData2Long,   // "{Date=1999-07-04 @14-05-09}{Batch=012}..."
+};
+
+// When a name gets a serial number.
+enum class SerialNumbers { WhenNeeded, Always };
+
+// When the revised date-time goes into a name (if at all).
+enum class RevisedDate { WhenDifferent, Always };
+
+// What happens to characters that names keep out of them.
+enum class IllegalCharacters { Translate, Remove };
+
+// Which pieces of a picture's history go into its name.
+struct NameComponents {
+    bool Recorded = true;
+    bool AlbumNumber = true;
+    bool ShotNumber = true;
+    bool LensOrientation = true;
+    bool Flash = true;
+    bool ShutterSpeed = true;
+    bool Quality = true;
+    bool Revised = true;
+    bool Comment = true;
+    bool DeviceName = true;
+
+    bool operator==(const NameComponents&) const = default;
+};
 
 struct ConversionOptions {
-    // Tab "Main", frame "Folders".
-    std::string SourcePath = DefaultFolder();
-    std::string OutputPath = DefaultFolder();
-
-    // Tab "Main", frames "Source Options" and "Output Options".
-    ListIndex ProcessSubfolders = 0;
-    ListIndex DeleteSourceFiles = 0;
-    ListIndex DeleteSourceSubfolders = 0;
-    ListIndex JPGNameFormat = 1;
-
-    // Tab "Advanced", frame "JPG File Name Components", top to bottom.
-    CheckBox ExtractRecorded = 1;
-    CheckBox AddSerialNumber = 1;  // only enables Option1/Option2; never read by the engine
-    Mode SerialNumberMode = 1;
-    CheckBox ExtractAlbumNumber = 1;
-    CheckBox ExtractShotNumber = 1;
-    CheckBox ExtractLensOrientation = 1;
-    CheckBox ExtractFlash = 1;
-    CheckBox ExtractShutter = 1;
-    CheckBox ExtractQuality = 1;
-    CheckBox ExtractEdited = 1;
-    Mode ExtractEditedDifferent = 1;
-    CheckBox ExtractComment = 1;
-    Mode IllegalCharacters = 1;
-    CheckBox AddDeviceName = 1;
+    SubfolderMode Subfolders = SubfolderMode::None;
+    SourceDeletion DeleteFiles = SourceDeletion::None;
+    bool DeleteEmptySubfolders = false;
+    NameFormat Format = NameFormat::HistoryData2Short;
+    SerialNumbers Serial = SerialNumbers::WhenNeeded;
+    RevisedDate Revised = RevisedDate::WhenDifferent;
+    IllegalCharacters Illegal = IllegalCharacters::Translate;
+    NameComponents Include;
     std::string DeviceName = "Sony DSC-F1";
 
     bool operator==(const ConversionOptions&) const = default;
 };
-
-// The entries of the drop-down lists, by index.
-inline constexpr std::array<std::string_view, 3> ProcessSubfoldersEntries = {
-    "Do nothing",
-    "Convert into matching output subfolders",
-    "Convert directly into top-level output folder",
-};
-inline constexpr std::array<std::string_view, 3> DeleteSourceFilesEntries = {
-    "Do nothing",
-    "Delete Sony picture files (*.PMP)",
-    "Delete all Sony files (*.PMP, *.PMX, *.PMF)",
-};
-inline constexpr std::array<std::string_view, 2> DeleteSourceSubfoldersEntries = {
-    "Do nothing",
-    "Delete source subfolders if empty",
-};
-inline constexpr std::array<std::string_view, 3> JPGNameFormatEntries = {
-    "History Data 1.x",
-    "History Data 2.x (with short attribute names)",
-    "History Data 2.x (with long attribute names)",
-};
-
-// How the engine reads the three modes.
-inline bool SerialNumberAlways(const ConversionOptions& o) {
-    return o.SerialNumberMode == 2;
-}
-inline bool RevisedAlways(const ConversionOptions& o) {
-    return o.ExtractEditedDifferent == 2;
-}
-inline bool TranslateIllegal(const ConversionOptions& o) {
-    return o.IllegalCharacters == 1;
-}
 
 }  // namespace ostrel

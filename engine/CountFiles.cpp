@@ -1,6 +1,8 @@
 #include <limits>
 
-#include "ConversionRun.h"
+#include "CountFiles.h"
+
+#include "PictureFile.h"
 
 namespace ostrel {
 namespace {
@@ -48,25 +50,11 @@ std::int32_t CountIn(Count& count, const Folder& folder, bool isTop) {
 
 }  // namespace
 
-std::string UpperTail(std::string_view name) {
-    std::string tail(name.size() > 3 ? name.substr(name.size() - 3) : name);
-    for (char& c : tail) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return tail;
-}
-
-bool IsPictureFile(std::string_view name) {
-    return UpperTail(name) == "PMP";
-}
-
-std::int32_t CountFiles(FileSystem& fileSystem, const std::string& FolderPath,
-                        std::string_view Extension, bool IncludeSubfolders,
+std::int32_t CountFiles(FileSystem& fileSystem, const std::string& folderPath,
+                        std::string_view extension, bool includeSubfolders,
                         const std::set<FolderId>& skip, UnreadableSubfolders unreadable) {
-    Count count{fileSystem, Extension, IncludeSubfolders, unreadable, skip};
-    return CountIn(count, fileSystem.GetFolder(FolderPath), true);
+    Count count{fileSystem, extension, includeSubfolders, unreadable, skip};
+    return CountIn(count, fileSystem.GetFolder(folderPath), true);
 }
 
 }  // namespace ostrel

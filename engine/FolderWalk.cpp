@@ -1,7 +1,10 @@
+#include "FolderWalk.h"
+
 #include <set>
 
-#include "ConversionRun.h"
-#include "Messages.h"
+#include "CountFiles.h"
+#include "PictureFile.h"
+#include "SingleFileConversion.h"
 
 namespace ostrel {
 namespace {
@@ -12,17 +15,6 @@ namespace {
 constexpr std::size_t BatchFiles = 1000;
 constexpr std::uint64_t BatchBytes = std::uint64_t{512} << 20;
 
-void ReportProblem(ConversionRun& run, const std::string& context, const std::string& description) {
-    run.User.ShowMessage(messages::RunProblem(context, description), messages::ConvertTitle,
-                         MessageKind::Information);
-}
-
-void ReportSkippedFolder(ConversionRun& run, const std::string& context,
-                         const std::string& description) {
-    ++run.Counters.NumberOfSkippedFolders;
-    ReportProblem(run, context, description);
-}
-
 // Below a link the files may lie outside the source tree, so none is deleted
 // there; the first file that would have been is reported, once for the link.
 bool MayDeleteBelow(ConversionRun& run, const Folder* link) {
@@ -30,9 +22,7 @@ bool MayDeleteBelow(ConversionRun& run, const Folder* link) {
         return true;
     }
     if (run.KeptLinkFolders.insert(link->Id).second) {
-        ++run.Counters.NumberOfFailedDeletions;
-        ReportDeletionFailure(run.User, messages::DeleteSourceFilesInContext(link->Path),
-                              messages::ReachedThroughLinkDescription);
+        run.Report(Action::DeleteFilesBelowLink, link->Path, {Cause::ReachedThroughLink});
     }
     return false;
 }
@@ -75,17 +65,14 @@ bool RemoveEmptyTree(ConversionRun& run, const Folder& folder, std::string& link
 }
 
 void DeleteIfEmpty(ConversionRun& run, const Folder& subfolder) {
-    const std::string context = messages::DeleteSourceSubfolderContext(subfolder.Path);
     try {
         std::string link;
         if (CountFiles(run.Files, subfolder.Path, "*", true) == 0 &&
             !RemoveEmptyTree(run, subfolder, link) && !link.empty()) {
-            ++run.Counters.NumberOfFailedDeletions;
-            ReportDeletionFailure(run.User, context, messages::HoldsLinkDescription(link));
+            run.Report(Action::DeleteSubfolder, subfolder.Path, {Cause::HoldsLink, link});
         }
     } catch (const FileSystemError& error) {
-        ++run.Counters.NumberOfFailedDeletions;
-        ReportDeletionFailure(run.User, context, error.what());
+        run.Report(Action::DeleteSubfolder, subfolder.Path, {Cause::System, error.what()});
     }
 }
 
@@ -140,9 +127,7 @@ public:
             } else {
                 // Not known to be safe on the disk: the source stays, and the
                 // other Sony files with it.
-                ++run_.Counters.NumberOfFailedDeletions;
-                ReportDeletionFailure(
-                    run_.User, messages::DeleteSourceFileContext(item.Source->Path), failure);
+                run_.Report(Action::DeleteFile, item.Source->Path, {Cause::System, failure});
             }
         }
         items_.clear();
@@ -215,12 +200,12 @@ void ReportOutputInSource(ConversionRun& run, const Folder& folder) {
         const std::int32_t left = CountFiles(run.Files, folder.Path, "PMP", true, run.Entered,
                                              UnreadableSubfolders::Skip);
         if (left > 0) {
-            run.Counters.NumberOfLeftFiles += left;
-            ReportProblem(run, messages::ConvertSourceFolderContext(folder.Path),
-                          messages::WritesIntoFolderDescription);
+            Reason writtenInto(Cause::WritesIntoFolder);
+            writtenInto.FilesLeft = left;
+            run.Report(Action::ConvertFolder, folder.Path, writtenInto);
         }
     } catch (const FileSystemError& error) {
-        ReportSkippedFolder(run, messages::ReadSourceFolderContext(folder.Path), error.what());
+        run.Report(Action::ReadFolder, folder.Path, {Cause::System, error.what()});
     }
 }
 
@@ -239,7 +224,7 @@ bool ConvertLevel(ConversionRun& run, PendingDeletions& pending, const Folder& s
     try {
         listing = fs.ListFolder(source);
     } catch (const FileSystemError& error) {
-        ReportSkippedFolder(run, messages::ReadSourceFolderContext(source.Path), error.what());
+        run.Report(Action::ReadFolder, source.Path, {Cause::System, error.what()});
         return false;
     }
 
@@ -247,12 +232,12 @@ bool ConvertLevel(ConversionRun& run, PendingDeletions& pending, const Folder& s
     // and never deleted.
     for (const OtherEntry& other : listing.Others) {
         if (IsPictureFile(other.Name)) {
-            ReportConversionFailure(run, other.Path, other.Description);
+            run.Report(Action::ConvertFile, other.Path, {Cause::System, other.Description});
         }
     }
     for (const Folder& subfolder : listing.Subfolders) {
         if (IsPictureFile(subfolder.Name)) {
-            ReportConversionFailure(run, subfolder.Path, messages::FolderNotFileDescription);
+            run.Report(Action::ConvertFile, subfolder.Path, {Cause::FolderNotFile});
         }
     }
 
@@ -266,30 +251,29 @@ bool ConvertLevel(ConversionRun& run, PendingDeletions& pending, const Folder& s
             continue;
         }
         if (run.Outputs.contains(subfolder.Id)) {
-            if (options.ProcessSubfolders > 0) {
+            if (options.Subfolders != SubfolderMode::None) {
                 ReportOutputInSource(run, subfolder);
             }
             continue;
         }
         bool subtreeComplete = true;
         const Folder* below = link != nullptr ? link : subfolder.IsLink ? &subfolder : nullptr;
-        if (options.ProcessSubfolders > 0) {
-            const std::string path = options.ProcessSubfolders == 1
+        if (options.Subfolders != SubfolderMode::None) {
+            const std::string path = options.Subfolders == SubfolderMode::Matching
                                          ? fs.JoinPath(output.Path, subfolder.Name)
                                          : output.Path;
             Folder target;
             try {
                 target = OutputFolderFor(run, path);
             } catch (const FileSystemError& error) {
-                ReportSkippedFolder(run, messages::CreateOutputFolderContext(path), error.what());
+                run.Report(Action::CreateFolder, path, {Cause::System, error.what()});
                 complete = false;
                 continue;
             }
             subtreeComplete = ConvertLevel(run, pending, subfolder, target, below);
             complete = complete && subtreeComplete;
         }
-        if (options.DeleteSourceSubfolders == 1 && subtreeComplete && below == nullptr &&
-            !run.DryRun) {
+        if (options.DeleteEmptySubfolders && subtreeComplete && below == nullptr && !run.DryRun) {
             pending.AddEmptinessTest(subfolder);
         }
     }
@@ -298,9 +282,9 @@ bool ConvertLevel(ConversionRun& run, PendingDeletions& pending, const Folder& s
 
 }  // namespace
 
-void ConvertFiles(ConversionRun& run, const Folder& SourceFolder, const Folder& OutputFolder) {
+void ConvertFiles(ConversionRun& run, const Folder& sourceFolder, const Folder& outputFolder) {
     PendingDeletions pending(run);
-    ConvertLevel(run, pending, SourceFolder, OutputFolder, nullptr);
+    ConvertLevel(run, pending, sourceFolder, outputFolder, nullptr);
     pending.Flush();
 }
 

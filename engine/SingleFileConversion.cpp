@@ -5,9 +5,11 @@
 #include <ctime>
 #include <system_error>
 
-#include "ConversionRun.h"
-#include "FileName.h"
-#include "Messages.h"
+#include "SingleFileConversion.h"
+
+#include "ComposeFileName.h"
+#include "JpegHead.h"
+#include "PictureFile.h"
 #include "PictureHistory.h"
 
 namespace ostrel {
@@ -17,7 +19,7 @@ constexpr std::int32_t HighestSerialNumber = 32767;
 
 // A conversion failure that does not come from the system.
 struct ConversionProblem {
-    std::string Description;
+    Reason Because;
 };
 
 void ReadHeader(InputFile& in, std::array<std::uint8_t, HeaderSize>& header) {
@@ -25,60 +27,10 @@ void ReadHeader(InputFile& in, std::array<std::uint8_t, HeaderSize>& header) {
     while (have < header.size()) {
         const std::size_t got = in.Read(std::span(header).subspan(have));
         if (got == 0) {
-            throw ConversionProblem{messages::NoPictureDataDescription()};
+            throw ConversionProblem{{Cause::NoPictureData}};
         }
         have += got;
     }
-}
-
-// Reads up to `count` more bytes onto the end of `bytes`; fewer only at the
-// end of the file.
-void ReadMore(InputFile& in, std::vector<std::uint8_t>& bytes, std::size_t count) {
-    const std::size_t start = bytes.size();
-    bytes.resize(start + count);
-    std::size_t have = 0;
-    while (have < count) {
-        const std::size_t got = in.Read(std::span(bytes).subspan(start + have));
-        if (got == 0) {
-            break;
-        }
-        have += got;
-    }
-    bytes.resize(start + have);
-}
-
-// The start of the picture data, read at least as far as where an Exif segment
-// goes: right after the start-of-image marker, or after a JFIF segment that
-// follows it, since readers of JFIF files expect that segment first. One read
-// is enough for any usual JFIF segment.
-struct JpegHead {
-    std::vector<std::uint8_t> Bytes;
-    std::size_t ExifAt = 0;  // 0: the data does not start like a JPEG picture
-};
-
-JpegHead ReadJpegHead(InputFile& in, std::uint64_t pictureBytes) {
-    JpegHead head;
-    std::vector<std::uint8_t>& b = head.Bytes;
-    ReadMore(in, b, static_cast<std::size_t>(std::min<std::uint64_t>(pictureBytes, 512)));
-    if (b.size() < 4 || b[0] != 0xFF || b[1] != 0xD8 || b[2] != 0xFF) {
-        return head;
-    }
-    head.ExifAt = 2;
-    if (b.size() < 6 || b[3] != 0xE0) {
-        return head;
-    }
-    const std::size_t length = std::size_t{b[4]} << 8 | b[5];  // counts its own two bytes
-    if (length < 7 || 4 + length > pictureBytes) {
-        return head;
-    }
-    if (b.size() < 4 + length) {
-        ReadMore(in, b, 4 + length - b.size());
-    }
-    static constexpr std::uint8_t Jfif[] = {'J', 'F', 'I', 'F', 0};
-    if (b.size() >= 4 + length && std::equal(std::begin(Jfif), std::end(Jfif), b.begin() + 6)) {
-        head.ExifAt = 4 + length;
-    }
-    return head;
 }
 
 // Copies the start of the picture data with the Exif segment of its history
@@ -86,23 +38,20 @@ JpegHead ReadJpegHead(InputFile& in, std::uint64_t pictureBytes) {
 // cannot take the segment is copied as it is, and `problem` tells why.
 std::uint64_t CopyHeadWithExif(ExifEncoder& encoder, InputFile& in, OutputFile& out,
                                const PictureHistory& history, std::uint64_t pictureBytes,
-                               std::string& problem) {
+                               std::optional<Reason>& problem) {
     const JpegHead head = ReadJpegHead(in, pictureBytes);
     std::vector<std::uint8_t> segment;
     if (head.ExifAt == 0) {
-        problem = messages::NotJpegDescription;
+        problem = Reason{Cause::NotJpeg};
     } else {
         try {
             segment = encoder.Encode(history);
         } catch (const ExifError& error) {
-            problem = error.what();
+            problem = Reason{Cause::System, error.what()};
         }
     }
     // Put together first: one write instead of three.
-    std::vector<std::uint8_t> start = head.Bytes;
-    start.insert(start.begin() + static_cast<std::ptrdiff_t>(segment.empty() ? 0 : head.ExifAt),
-                 segment.begin(), segment.end());
-    out.Write(start);
+    out.Write(WithSegment(head, segment));
     return head.Bytes.size();
 }
 
@@ -142,35 +91,38 @@ FreeName FindFreeName(ConversionRun& run, const NameParts& parts, const Folder& 
         if (!fs.IsValidName(name)) {
             // Every character may be allowed in a name the system keeps for
             // itself (CON.jpg on Windows).
-            throw ConversionProblem{fs.IsValidName("x" + name + "x")
-                                        ? messages::ReservedNameDescription(name)
-                                        : messages::InvalidNameDescription(name)};
+            throw ConversionProblem{
+                {fs.IsValidName("x" + name + "x") ? Cause::ReservedName : Cause::InvalidName,
+                 name}};
         }
         std::string path = fs.JoinPath(outputFolder.Path, name);
         if (!run.PlannedPaths.contains(fs.ComparablePath(path)) && !fs.FileExists(path)) {
             return FreeName{serial, std::move(name), std::move(path)};
         }
     }
-    throw ConversionProblem{messages::NoFreeNameDescription()};
+    throw ConversionProblem{{Cause::NoFreeName}};
 }
 
 // Writes the picture data into a new file of the output folder, dates it and
 // gives it the first free name; a name that someone else takes meanwhile moves
 // it on to the next number. Returns why the picture got no Exif block when
 // one was asked for and it could not take it, or nothing.
-std::string WriteJpgFile(ConversionRun& run, InputFile& in, std::uint64_t pictureBytes,
-                         const PictureHistory& history, const NameParts& parts,
-                         const Folder& outputFolder, FreeName& name, bool durable) {
+std::optional<Reason> WriteJpgFile(ConversionRun& run, InputFile& in, std::uint64_t pictureBytes,
+                                   const PictureHistory& history, const NameParts& parts,
+                                   const Folder& outputFolder, FreeName& name, bool durable) {
     FileSystem& fs = run.Files;
     const std::unique_ptr<OutputFile> out = fs.CreateOutputFile(outputFolder, durable);
-    std::string exifProblem;
+    std::optional<Reason> exifProblem;
     std::uint64_t copied = 0;
     if (run.Exif != nullptr) {
         copied = CopyHeadWithExif(*run.Exif, in, *out, history, pictureBytes, exifProblem);
     }
     copied += fs.CopyRemainder(in, *out);
     if (copied != pictureBytes) {
-        throw ConversionProblem{messages::IncompleteCopyDescription(copied, pictureBytes)};
+        Reason incomplete(Cause::IncompleteCopy);
+        incomplete.Copied = copied;
+        incomplete.Expected = pictureBytes;
+        throw ConversionProblem{incomplete};
     }
     if (run.Times == FileTime::Recorded) {
         if (const auto time = LocalTimeOf(history.RecordedDateTime)) {
@@ -194,80 +146,64 @@ std::string WriteJpgFile(ConversionRun& run, InputFile& in, std::uint64_t pictur
 
 bool IsToBeDeleted(const ConversionOptions& options, std::string_view name) {
     const std::string tail = UpperTail(name);
-    switch (options.DeleteSourceFiles) {
-        case 1:
+    switch (options.DeleteFiles) {
+        case SourceDeletion::Pictures:
             return tail == "PMP";
-        case 2:
+        case SourceDeletion::AllSonyFiles:
             return tail == "PMP" || tail == "PMX" || tail == "PMF";
-        default:
-            return false;
+        case SourceDeletion::None:
+            break;
     }
-}
-
-void ReportConversionFailure(ConversionRun& run, const std::string& path,
-                             const std::string& description) {
-    ++run.Counters.NumberOfFailedFiles;
-    run.User.ShowMessage(
-        messages::RunProblem(messages::ConvertSourceFileContext(path), description),
-        messages::ConvertTitle, MessageKind::Information);
+    return false;
 }
 
 std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& file,
-                                               const Folder& SourceFolder,
-                                               const Folder& OutputFolder) {
+                                               const Folder& sourceFolder,
+                                               const Folder& outputFolder) {
     try {
         FileSystem& fs = run.Files;
         const std::unique_ptr<InputFile> in = fs.OpenForReading(file);
         const FileIdentity identity = in->Identity();
         if (identity.Size <= HeaderSize) {
-            throw ConversionProblem{messages::NoPictureDataDescription()};
+            throw ConversionProblem{{Cause::NoPictureData}};
         }
         std::array<std::uint8_t, HeaderSize> header{};
         ReadHeader(*in, header);
-        const PictureHistory history = ReadPictureHistory(header, file.Name, SourceFolder.Name);
+        const PictureHistory history = ReadPictureHistory(header, file.Name, sourceFolder.Name);
         const NameParts parts = ComposeNameParts(history, run.Options);
 
         // The picture's names for every serial number, in this folder.
         const std::string family =
-            OutputFolder.Path + '\0' + parts.RecordedPart + '\0' + parts.DetailPart;
+            outputFolder.Path + '\0' + parts.RecordedPart + '\0' + parts.DetailPart;
         const auto hint = run.FirstUntriedSerial.find(family);
-        FreeName name = FindFreeName(run, parts, OutputFolder,
+        FreeName name = FindFreeName(run, parts, outputFolder,
                                      hint == run.FirstUntriedSerial.end() ? 1 : hint->second);
         const std::uint64_t pictureBytes = identity.Size - HeaderSize;
-        std::string exifProblem;
+        std::optional<Reason> exifProblem;
         if (run.DryRun) {
-            if (name.Name.size() > fs.MaxNameLength(OutputFolder)) {
+            if (name.Name.size() > fs.MaxNameLength(outputFolder)) {
                 throw fs.NameTooLong();
             }
             if (run.Exif != nullptr && ReadJpegHead(*in, pictureBytes).ExifAt == 0) {
-                exifProblem = messages::NotJpegDescription;
+                exifProblem = Reason{Cause::NotJpeg};
             }
             run.PlannedPaths.insert(fs.ComparablePath(name.Path));
         } else {
-            exifProblem = WriteJpgFile(run, *in, pictureBytes, history, parts, OutputFolder, name,
+            exifProblem = WriteJpgFile(run, *in, pictureBytes, history, parts, outputFolder, name,
                                        IsToBeDeleted(run.Options, file.Name));
         }
-        if (!exifProblem.empty()) {
-            ++run.Counters.NumberOfFilesWithoutExif;
-            run.User.ShowMessage(
-                messages::RunProblem(messages::WithoutExifContext(file.Path), exifProblem),
-                messages::ConvertTitle, MessageKind::Information);
+        if (exifProblem) {
+            run.Report(Action::AddExif, file.Path, std::move(*exifProblem));
         }
         if (name.Serial > 1) {
             run.FirstUntriedSerial[family] = name.Serial + 1;
-            ++run.Counters.NumberOfSerializedFiles;
         }
-
-        ++run.Counters.SourceObjectNumber;
-        if (run.OnWritten) {
-            run.OnWritten(name.Path);
-        }
-        run.User.SetProgressPosition(run.Counters.SourceObjectNumber);
+        run.Observer.FileWritten(name.Path, name.Serial);
         return identity;
     } catch (const FileSystemError& error) {
-        ReportConversionFailure(run, file.Path, error.what());
+        run.Report(Action::ConvertFile, file.Path, {Cause::System, error.what()});
     } catch (const ConversionProblem& problem) {
-        ReportConversionFailure(run, file.Path, problem.Description);
+        run.Report(Action::ConvertFile, file.Path, problem.Because);
     }
     return std::nullopt;
 }
@@ -277,19 +213,11 @@ void DeleteSourceFile(ConversionRun& run, const File& file,
     if (!IsToBeDeleted(run.Options, file.Name) || run.DryRun) {
         return;
     }
-    const std::string context = messages::DeleteSourceFileContext(file.Path);
     try {
         run.Files.DeleteFile(file, converted);
     } catch (const FileSystemError& error) {
-        ++run.Counters.NumberOfFailedDeletions;
-        ReportDeletionFailure(run.User, context, error.what());
+        run.Report(Action::DeleteFile, file.Path, {Cause::System, error.what()});
     }
-}
-
-void ReportDeletionFailure(UserInteraction& user, const std::string& context,
-                           const std::string& description) {
-    user.ShowMessage(messages::RunProblem(context, description), messages::ConvertTitle,
-                     MessageKind::Information);
 }
 
 }  // namespace ostrel

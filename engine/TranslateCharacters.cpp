@@ -2,7 +2,7 @@
 #include <array>
 #include <utility>
 
-#include "FileName.h"
+#include "TranslateCharacters.h"
 
 namespace ostrel {
 namespace {
@@ -29,15 +29,15 @@ constexpr std::array<std::pair<char, std::string_view>, 17> Translations = {{
 
 }  // namespace
 
-std::string TranslateCharacters(std::string_view SourceString, bool TranslateMode) {
+std::string TranslateCharacters(std::string_view sourceString, IllegalCharacters handling) {
     std::string result;
-    result.reserve(SourceString.size());
-    for (const char c : SourceString) {
+    result.reserve(sourceString.size());
+    for (const char c : sourceString) {
         const auto* row = std::find_if(Translations.begin(), Translations.end(),
                                        [c](const auto& entry) { return entry.first == c; });
         if (row == Translations.end()) {
             result.push_back(c);
-        } else if (TranslateMode) {
+        } else if (handling == IllegalCharacters::Translate) {
             result.append(row->second);
         }
     }

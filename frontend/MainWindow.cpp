@@ -27,15 +27,9 @@ static void InitResources() {
 namespace ostrel {
 namespace {
 
-template <std::size_t N>
-void FillList(QComboBox* list, const std::array<std::string_view, N>& entries) {
-    for (const std::string_view entry : entries) {
-        list->addItem(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
-    }
-}
-
-CheckBox ValueOf(const QCheckBox* box) {
-    return box->isChecked() ? 1 : 0;
+// The button that sets a mode to 1 or 2.
+QRadioButton* ButtonOf(const QWidget* window, const OptionField& field, long mode) {
+    return window->findChild<QRadioButton*>(QLatin1String(field.Buttons[mode == 1 ? 0 : 1]));
 }
 
 bool IsUserInput(QEvent::Type type) {
@@ -152,13 +146,15 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     ui_->SourcePath->installEventFilter(this);
     ui_->OutputPath->installEventFilter(this);
 
-    FillList(ui_->ProcessSubfolders, ProcessSubfoldersEntries);
-    FillList(ui_->DeleteSourceFiles, DeleteSourceFilesEntries);
-    FillList(ui_->DeleteSourceSubfolders, DeleteSourceSubfoldersEntries);
-    FillList(ui_->JPGNameFormat, JPGNameFormatEntries);
-    for (QComboBox* list : {ui_->ProcessSubfolders, ui_->DeleteSourceFiles,
-                            ui_->DeleteSourceSubfolders, ui_->JPGNameFormat}) {
-        list->setCurrentIndex(-1);
+    for (const OptionField& field : OptionTable()) {
+        if (field.Kind == OptionKind::List) {
+            auto* list = findChild<QComboBox*>(QLatin1String(field.Key));
+            for (const std::string_view entry : field.Entries) {
+                list->addItem(
+                    QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
+            }
+            list->setCurrentIndex(-1);
+        }
     }
 
     connect(ui_->OKButton, &QPushButton::clicked, this, &MainWindow::Convert);
@@ -168,19 +164,6 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     for (QCheckBox* box : {ui_->AddSerialNumber, ui_->ExtractEdited, ui_->ExtractComment}) {
         connect(box, &QCheckBox::toggled, this, &MainWindow::ApplyEnablingRules);
     }
-    const auto mode = [this](QRadioButton* button, Mode& variable, Mode value) {
-        connect(button, &QRadioButton::toggled, this, [&variable, value](bool on) {
-            if (on) {
-                variable = value;
-            }
-        });
-    };
-    mode(ui_->Option1, SerialNumberMode, 1);
-    mode(ui_->Option2, SerialNumberMode, 2);
-    mode(ui_->Option3, ExtractEditedDifferent, 1);
-    mode(ui_->Option4, ExtractEditedDifferent, 2);
-    mode(ui_->Option5, IllegalCharacters, 1);
-    mode(ui_->Option6, IllegalCharacters, 2);
     connect(ui_->BrowseSourceButton, &QPushButton::clicked, this, [this] { BrowseFolder(true); });
     connect(ui_->BrowseOutputButton, &QPushButton::clicked, this, [this] { BrowseFolder(false); });
     connect(ui_->AboutButton, &QPushButton::clicked, this, &MainWindow::ShowAbout);
@@ -193,59 +176,50 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::LoadSettings() {
-    const ConversionOptions o = LoadOptions(services_.Settings, appName_);
-    ui_->SourcePath->setText(ToQt(o.SourcePath));
-    ui_->OutputPath->setText(ToQt(o.OutputPath));
-    ui_->ProcessSubfolders->setCurrentIndex(o.ProcessSubfolders);
-    ui_->DeleteSourceFiles->setCurrentIndex(o.DeleteSourceFiles);
-    ui_->DeleteSourceSubfolders->setCurrentIndex(o.DeleteSourceSubfolders);
-    ui_->JPGNameFormat->setCurrentIndex(o.JPGNameFormat);
+    const StoredOptions options = LoadOptions(services_.Settings, appName_);
+    for (const OptionField& field : OptionTable()) {
+        const QLatin1String name(field.Key);
+        switch (field.Kind) {
+            case OptionKind::Text:
+                findChild<QLineEdit*>(name)->setText(ToQt(field.Text(options)));
+                break;
+            case OptionKind::List:
+                findChild<QComboBox*>(name)->setCurrentIndex(
+                    static_cast<int>(field.Number(options)));
+                break;
+            case OptionKind::CheckBox:
+                findChild<QCheckBox*>(name)->setChecked(field.Number(options) != 0);
+                break;
+            case OptionKind::Mode:
+                // A mode keeps its button while the pair is disabled.
+                ButtonOf(this, field, field.Number(options))->setChecked(true);
+                break;
+        }
+    }
     UpdateSampleFilename();
-    ui_->ExtractRecorded->setChecked(o.ExtractRecorded != 0);
-    ui_->AddSerialNumber->setChecked(o.AddSerialNumber != 0);
-    SerialNumberMode = o.SerialNumberMode;
-    (SerialNumberMode == 1 ? ui_->Option1 : ui_->Option2)->setChecked(true);
-    ui_->ExtractAlbumNumber->setChecked(o.ExtractAlbumNumber != 0);
-    ui_->ExtractShotNumber->setChecked(o.ExtractShotNumber != 0);
-    ui_->ExtractLensOrientation->setChecked(o.ExtractLensOrientation != 0);
-    ui_->ExtractFlash->setChecked(o.ExtractFlash != 0);
-    ui_->ExtractShutter->setChecked(o.ExtractShutter != 0);
-    ui_->ExtractQuality->setChecked(o.ExtractQuality != 0);
-    ui_->ExtractEdited->setChecked(o.ExtractEdited != 0);
-    ExtractEditedDifferent = o.ExtractEditedDifferent;
-    (ExtractEditedDifferent == 1 ? ui_->Option3 : ui_->Option4)->setChecked(true);
-    ui_->ExtractComment->setChecked(o.ExtractComment != 0);
-    IllegalCharacters = o.IllegalCharacters;
-    (IllegalCharacters == 1 ? ui_->Option5 : ui_->Option6)->setChecked(true);
-    ui_->AddDeviceName->setChecked(o.AddDeviceName != 0);
-    ui_->DeviceName->setText(ToQt(o.DeviceName));
     ApplyEnablingRules();
 }
 
-ConversionOptions MainWindow::FillOptions() const {
-    ConversionOptions o;
-    o.SourcePath = FromQt(ui_->SourcePath->text());
-    o.OutputPath = FromQt(ui_->OutputPath->text());
-    o.ProcessSubfolders = static_cast<ListIndex>(ui_->ProcessSubfolders->currentIndex());
-    o.DeleteSourceFiles = static_cast<ListIndex>(ui_->DeleteSourceFiles->currentIndex());
-    o.DeleteSourceSubfolders = static_cast<ListIndex>(ui_->DeleteSourceSubfolders->currentIndex());
-    o.JPGNameFormat = static_cast<ListIndex>(ui_->JPGNameFormat->currentIndex());
-    o.ExtractRecorded = ValueOf(ui_->ExtractRecorded);
-    o.AddSerialNumber = ValueOf(ui_->AddSerialNumber);
-    o.SerialNumberMode = SerialNumberMode;
-    o.ExtractAlbumNumber = ValueOf(ui_->ExtractAlbumNumber);
-    o.ExtractShotNumber = ValueOf(ui_->ExtractShotNumber);
-    o.ExtractLensOrientation = ValueOf(ui_->ExtractLensOrientation);
-    o.ExtractFlash = ValueOf(ui_->ExtractFlash);
-    o.ExtractShutter = ValueOf(ui_->ExtractShutter);
-    o.ExtractQuality = ValueOf(ui_->ExtractQuality);
-    o.ExtractEdited = ValueOf(ui_->ExtractEdited);
-    o.ExtractEditedDifferent = ExtractEditedDifferent;
-    o.ExtractComment = ValueOf(ui_->ExtractComment);
-    o.IllegalCharacters = IllegalCharacters;
-    o.AddDeviceName = ValueOf(ui_->AddDeviceName);
-    o.DeviceName = FromQt(ui_->DeviceName->text());
-    return o;
+StoredOptions MainWindow::FillOptions() const {
+    StoredOptions options;
+    for (const OptionField& field : OptionTable()) {
+        const QLatin1String name(field.Key);
+        switch (field.Kind) {
+            case OptionKind::Text:
+                field.SetText(options, FromQt(findChild<QLineEdit*>(name)->text()));
+                break;
+            case OptionKind::List:
+                field.SetNumber(options, findChild<QComboBox*>(name)->currentIndex());
+                break;
+            case OptionKind::CheckBox:
+                field.SetNumber(options, findChild<QCheckBox*>(name)->isChecked() ? 1 : 0);
+                break;
+            case OptionKind::Mode:
+                field.SetNumber(options, ButtonOf(this, field, 1)->isChecked() ? 1 : 2);
+                break;
+        }
+    }
+    return options;
 }
 
 void MainWindow::SaveSettings() {
@@ -265,7 +239,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::Convert() {
-    ConversionOptions options = FillOptions();
+    const StoredOptions options = FillOptions();
+    RequestFolders folders{options.SourcePath, options.OutputPath};
     RequestSettings settings;
     settings.ShowSourcePath = [this](const std::string& path) {
         ui_->SourcePath->setText(ToQt(path));
@@ -274,7 +249,7 @@ void MainWindow::Convert() {
         ui_->OutputPath->setText(ToQt(path));
     };
     try {
-        RunConversionRequest(services_.Files, *this, options, settings);
+        RunConversionRequest(services_.Files, *this, folders, EngineOptions(options), settings);
     } catch (const std::exception& error) {
         // Nothing the engine does should end here; if something does (memory
         // runs out), the window stays usable and says so.
@@ -288,7 +263,7 @@ void MainWindow::UpdateSampleFilename() {
     const auto sample = SampleFilename(static_cast<ListIndex>(ui_->JPGNameFormat->currentIndex()),
                                        services_.Clock());
     if (sample) {
-        ui_->SampleFilename->setText(ToQt(messages::PlainLines(*sample)));
+        ui_->SampleFilename->setText(ToQt(*sample));
     }
 }
 
@@ -335,10 +310,6 @@ void MainWindow::SetBusyPointer(bool busy) {
         unsetCursor();
         busy_ = false;
     }
-}
-
-void MainWindow::SetProgressMinimum(std::int32_t value) {
-    ui_->ProgressBar->setMinimum(value);
 }
 
 void MainWindow::SetProgressMaximum(std::int32_t value) {

@@ -8,13 +8,13 @@
 #include <functional>
 #include <memory>
 
-#include "ConversionOptions.h"
+#include "DateTime.h"
 #include "FileDialog.h"
 #include "FileSystem.h"
 #include "MessageBox.h"
-#include "PictureHistory.h"
 #include "SettingsStore.h"
 #include "Shell.h"
+#include "StoredOptions.h"
 #include "UserInteraction.h"
 
 namespace Ui {
@@ -44,14 +44,13 @@ public:
     const std::string& AppName() const { return appName_; }
     void LoadSettings();
     void SaveSettings();
-    // The options as the controls and the three mode variables hold them.
-    ConversionOptions FillOptions() const;
+    // The options as the controls hold them.
+    StoredOptions FillOptions() const;
 
     // UserInteraction
     Answer ShowMessage(const std::string& prompt, const std::string& title,
                        MessageKind kind) override;
     void SetBusyPointer(bool busy) override;
-    void SetProgressMinimum(std::int32_t value) override;
     void SetProgressMaximum(std::int32_t value) override;
     void SetProgressPosition(std::int32_t value) override;
     void SetProgressVisible(bool visible) override;
@@ -72,9 +71,6 @@ private:
     std::unique_ptr<Ui::Main> ui_;
     MainWindowServices services_;
     std::string appName_;
-    Mode SerialNumberMode = 1;
-    Mode ExtractEditedDifferent = 1;
-    Mode IllegalCharacters = 1;
     bool busy_ = false;
     bool unloaded_ = false;
     QElapsedTimer sinceRepaint_;

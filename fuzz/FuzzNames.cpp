@@ -1,10 +1,11 @@
-// libFuzzer target: a history header, options and names, all from the fuzzer,
-// through ReadPictureHistory and ComposeFileName. Whatever the bytes, nothing
-// crashes, every text is valid UTF-8, and a JPG name holds no separator or NUL
-// and ends in ".jpg".
+// libFuzzer target: a history header, stored options and names, all from the
+// fuzzer, through ReadPictureHistory, EngineOptions and ComposeFileName.
+// Whatever the bytes, nothing crashes, every text is valid UTF-8, and a JPG
+// name holds no separator or NUL and ends in ".jpg".
 //
-// Input: 124 header bytes, 12 option bytes, then the file name, the folder
-// name and the device name, separated by NUL bytes.
+// Input: 124 header bytes, one byte for each stored number (list, check box,
+// mode; in the option table's order), two bytes of serial number, then the
+// file name, the folder name and the device name, separated by NUL bytes.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,15 +14,23 @@
 #include <string>
 #include <string_view>
 
-#include "ConversionOptions.h"
-#include "FileName.h"
+#include "ComposeFileName.h"
 #include "PictureHistory.h"
+#include "StoredOptions.h"
+#include "TranslateCharacters.h"
 
 namespace {
 
 using namespace ostrel;
 
-constexpr std::size_t OptionBytes = 12;
+// One byte for each stored number, and two of serial number.
+std::size_t OptionBytes() {
+    std::size_t numbers = 0;
+    for (const OptionField& field : OptionTable()) {
+        numbers += field.Kind == OptionKind::Text ? 0 : 1;
+    }
+    return numbers + 2;
+}
 
 void Require(bool invariant) {
     if (!invariant) {
@@ -58,57 +67,56 @@ std::string_view Take(std::string_view& rest) {
     return piece;
 }
 
-ConversionOptions OptionsFrom(std::span<const std::uint8_t, OptionBytes> bytes,
-                              std::string_view deviceName) {
-    ConversionOptions options;
-    options.JPGNameFormat = static_cast<ListIndex>(static_cast<std::int8_t>(bytes[0]));
-    CheckBox* boxes[] = {&options.ExtractRecorded,   &options.ExtractAlbumNumber,
-                         &options.ExtractShotNumber, &options.ExtractLensOrientation,
-                         &options.ExtractFlash,      &options.ExtractShutter,
-                         &options.ExtractQuality,    &options.ExtractEdited,
-                         &options.ExtractComment,    &options.AddDeviceName};
-    const unsigned bits = bytes[1] | bytes[2] << 8;
-    for (std::size_t i = 0; i < std::size(boxes); ++i) {
-        *boxes[i] = static_cast<CheckBox>((bits >> i) & 1);
+// Every stored number as the fuzzer gives it, in or out of its range: the
+// engine's options come from whatever a settings store may hold.
+ConversionOptions OptionsFrom(std::span<const std::uint8_t> bytes, std::string_view deviceName) {
+    StoredOptions stored;
+    std::size_t next = 0;
+    for (const OptionField& field : OptionTable()) {
+        if (field.Kind == OptionKind::List) {
+            field.SetNumber(stored, static_cast<std::int8_t>(bytes[next++]));
+        } else if (field.Kind != OptionKind::Text) {
+            field.SetNumber(stored, bytes[next++]);
+        }
     }
-    options.SerialNumberMode = bytes[3];
-    options.ExtractEditedDifferent = bytes[4];
-    options.IllegalCharacters = bytes[5];
     // The request refuses a device name with a separator or a control
     // character before any name is made, so the fuzzer gives none.
-    options.DeviceName.clear();
+    stored.DeviceName.clear();
     for (const char c : deviceName) {
         if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F && c != '/' &&
             static_cast<unsigned char>(c) < 0x80) {
-            options.DeviceName.push_back(c);
+            stored.DeviceName.push_back(c);
         }
     }
-    return options;
+    return EngineOptions(stored);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < HeaderSize + OptionBytes) {
+    static const std::size_t optionBytes = OptionBytes();
+    if (size < HeaderSize + optionBytes) {
         return 0;
     }
     const std::span<const std::uint8_t, HeaderSize> header(data, HeaderSize);
-    const std::span<const std::uint8_t, OptionBytes> optionBytes(data + HeaderSize, OptionBytes);
-    std::string_view rest(reinterpret_cast<const char*>(data) + HeaderSize + OptionBytes,
-                          size - HeaderSize - OptionBytes);
+    const std::span<const std::uint8_t> options(data + HeaderSize, optionBytes);
+    std::string_view rest(reinterpret_cast<const char*>(data) + HeaderSize + optionBytes,
+                          size - HeaderSize - optionBytes);
     const std::string_view fileName = Take(rest);
     const std::string_view folderName = Take(rest);
-    const ConversionOptions options = OptionsFrom(optionBytes, Take(rest));
+    const ConversionOptions engineOptions = OptionsFrom(options, Take(rest));
 
     const PictureHistory history = ReadPictureHistory(header, fileName, folderName);
     Require(IsValidUtf8(history.Comment));
     Require(history.AlbumNumber >= -1 && history.ShotNumber >= -1);
 
-    const std::string translated = TranslateCharacters(history.Comment, true);
-    Require(TranslateCharacters(translated, true) == translated);
+    const std::string translated =
+        TranslateCharacters(history.Comment, IllegalCharacters::Translate);
+    Require(TranslateCharacters(translated, IllegalCharacters::Translate) == translated);
 
-    const NameParts parts = ComposeNameParts(history, options);
-    const std::int32_t serial = 1 + (optionBytes[6] | optionBytes[7] << 8) % 32767;
+    const NameParts parts = ComposeNameParts(history, engineOptions);
+    const std::int32_t serial =
+        1 + (options[optionBytes - 2] | options[optionBytes - 1] << 8) % 32767;
     for (const std::int32_t n : {1, 2, serial}) {
         const std::string name = ComposeFileName(parts, n);
         Require(IsValidUtf8(name));

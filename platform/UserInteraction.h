@@ -20,12 +20,11 @@ enum class Answer { Ok, Yes, No };
 class UserInteraction {
 public:
     virtual ~UserInteraction() = default;
-    // Shows `prompt` (lines separated by "\r\n") and waits for the answer.
+    // Shows `prompt` (lines separated by "\n") and waits for the answer.
     // Only Yes after a question is ever acted on; closing the box counts as No.
     virtual Answer ShowMessage(const std::string& prompt, const std::string& title,
                                MessageKind kind) = 0;
     virtual void SetBusyPointer(bool busy) = 0;
-    virtual void SetProgressMinimum(std::int32_t value) = 0;
     virtual void SetProgressMaximum(std::int32_t value) = 0;
     virtual void SetProgressPosition(std::int32_t value) = 0;
     virtual void SetProgressVisible(bool visible) = 0;

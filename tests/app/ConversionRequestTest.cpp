@@ -15,7 +15,8 @@ protected:
         RequestSettings settings;
         settings.ShowSourcePath = [this](const std::string& p) { shown.push_back("S=" + p); };
         settings.ShowOutputPath = [this](const std::string& p) { shown.push_back("O=" + p); };
-        return RunConversionRequest(files, user, options, settings);
+        RequestFolders folders{options.SourcePath, options.OutputPath};
+        return RunConversionRequest(files, user, folders, EngineOptions(options), settings);
     }
     std::vector<std::string> shown;
 };
@@ -74,20 +75,20 @@ TEST_F(ConversionRequestTest, ARunInItsOrderWithTheSummary) {
     Picture("PSN00001.pmp");  // the same name: saved with a serial number
     EXPECT_EQ(Request().FileCount, 2);
     EXPECT_EQ(user.Calls,
-              (Names{"busy:1", "busy:0", "message:Convert", "min:0", "max:2", "pos:0", "visible:1",
-                     "busy:1", "pos:1", "pos:2", "busy:0", "visible:0", "message:Convert"}));
+              (Names{"busy:1", "busy:0", "message:Convert", "max:2", "pos:0", "visible:1", "busy:1",
+                     "pos:1", "pos:2", "busy:0", "visible:0", "message:Convert"}));
     EXPECT_EQ(user.Prompts, (Names{"Convert 2 PMP files to JPG?",
-                                   "2 PMP files successfully converted to JPG.\r\n\r\n"
+                                   "2 PMP files successfully converted to JPG.\n\n"
                                    "1 JPG file saved with incremented serial number."}));
     EXPECT_EQ(user.Messages[1].Kind, MessageKind::Information);
 }
 
 TEST(Summary, TellsEveryOutcomeInNumberAndNeverCallsAFailedFileConverted) {
     EXPECT_EQ(messages::Summary(3, {.SourceObjectNumber = 1, .NumberOfFailedFiles = 2}),
-              "1 PMP file successfully converted to JPG.\r\n\r\n"
+              "1 PMP file successfully converted to JPG.\n\n"
               "2 PMP files could not be converted.");
     EXPECT_EQ(messages::Summary(3, {.SourceObjectNumber = 3, .NumberOfSerializedFiles = 3}),
-              "3 PMP files successfully converted to JPG.\r\n\r\n"
+              "3 PMP files successfully converted to JPG.\n\n"
               "3 JPG files saved with incremented serial numbers.");
     EXPECT_EQ(messages::Summary(5, {.NumberOfSkippedFolders = 1}),
               "0 PMP files successfully converted to JPG.");
@@ -105,7 +106,7 @@ TEST_F(ConversionRequestTest, TheCountLeavesOutWhatTheRunCannotReach) {
     const RequestOutcome outcome = Request();
     EXPECT_EQ(outcome.FileCount, 1);
     EXPECT_EQ(test::Sorted(user.Prompts),
-              (Names{"1 PMP file successfully converted to JPG.\r\n\r\n1 PMP file left unconverted "
+              (Names{"1 PMP file successfully converted to JPG.\n\n1 PMP file left unconverted "
                      "in folders that receive JPG files.",
                      "Convert 1 PMP file to JPG?",
                      test::Problem("Unable to convert source folder", options.OutputPath,

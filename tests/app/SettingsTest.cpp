@@ -20,8 +20,8 @@ std::string Stored(const test::MemorySettingsStore& store, const std::string& ap
 TEST(Settings, FirstRunLoadsDefaultsAndSavesAll21Keys) {
     EXPECT_EQ(FormAppName("Ostrel", 2, 8), "Ostrel 2.8");
     test::MemorySettingsStore store;
-    ConversionOptions loaded = LoadOptions(store, "Ostrel 2.8");
-    EXPECT_EQ(loaded, ConversionOptions{});
+    StoredOptions loaded = LoadOptions(store, "Ostrel 2.8");
+    EXPECT_EQ(loaded, StoredOptions{});
     EXPECT_TRUE(store.Values.empty());  // a load never writes
     loaded.SourcePath = loaded.OutputPath = "C:\\";
     SaveOptions(store, "Ostrel 2.8", loaded);
@@ -57,7 +57,7 @@ TEST(Settings, UnloadableValuesFallBackToTheirDefaults) {
         store.Values[{"A", section, key}] = value;
     }
     EXPECT_EQ(LoadOptions(store, "A"),
-              (ConversionOptions{.SourcePath = "", .ExtractComment = 0, .DeviceName = ""}));
+              (StoredOptions{.SourcePath = "", .ExtractComment = 0, .DeviceName = ""}));
     store.Values[{"A", "Main", "JPGNameFormat"}] = "-1";  // no entry picked
     EXPECT_EQ(LoadOptions(store, "A").JPGNameFormat, -1);
 

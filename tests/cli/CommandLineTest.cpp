@@ -84,7 +84,7 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo)
         "--quiet --file-time now --exif src out");
     EXPECT_TRUE(Parse("--print0 a b").Command->Print0);
     ASSERT_TRUE(parsed.Command);
-    ConversionOptions expected;
+    StoredOptions expected;
     expected.SourcePath = "src";
     expected.OutputPath = "out";
     expected.ProcessSubfolders = expected.DeleteSourceFiles = 2;
@@ -103,12 +103,10 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo)
     EXPECT_EQ(Parse("--format 2.x-long a b").Command->Options.JPGNameFormat, 2);
 
     // Without options, the first-run defaults; --from-settings, the window's.
-    EXPECT_EQ(Parse("a b").Command->Options,
-              (ConversionOptions{.SourcePath = "a", .OutputPath = "b"}));
+    EXPECT_EQ(Parse("a b").Command->Options, (StoredOptions{.SourcePath = "a", .OutputPath = "b"}));
     store.Values[{"Ostrel 2.8", "Main", "JPGNameFormat"}] = "0";
     store.Values[{"Ostrel 2.8", "Main", "ProcessSubfolders"}] = "1";
-    const ConversionOptions stored =
-        Parse("--from-settings --subfolders none a b").Command->Options;
+    const StoredOptions stored = Parse("--from-settings --subfolders none a b").Command->Options;
     EXPECT_EQ(stored.JPGNameFormat, 0);
     EXPECT_EQ(stored.ProcessSubfolders, 0);
 

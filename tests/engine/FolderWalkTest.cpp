@@ -5,6 +5,7 @@
 #include <unistd.h>
 #endif
 
+#include "CountFiles.h"
 #include "EngineFixture.h"
 
 namespace ostrel {

@@ -4,6 +4,7 @@
 #include <iconv.h>
 #endif
 
+#include "ComposeFileName.h"
 #include "PictureHistory.h"
 #include "TempTree.h"
 
@@ -16,9 +17,28 @@ PictureHistory Decode(const test::Header& header, std::string_view file = "x.PMP
     return ReadPictureHistory(std::span<const std::uint8_t, HeaderSize>(bytes), file, folder);
 }
 
+// The lens, flash, shutter speed and quality as names write them.
+std::string Attributes(const PictureHistory& h) {
+    return LensText(h.LensOrientation) + " " + FlashText(h.Flash) + " " +
+           ShutterSpeedText(h.ShutterSpeed) + " " + QualityText(h.Quality);
+}
+
+// The recorded date-time that these six header bytes stand for.
 std::string Date(std::uint8_t y, std::uint8_t mo, std::uint8_t d, std::uint8_t h = 0,
                  std::uint8_t mi = 0, std::uint8_t s = 0) {
-    return FormatDateTime(DecodeDateTime(y, mo, d, h, mi, s));
+    return FormatDateTime(Decode({.Recorded = {y, mo, d, h, mi, s}}).RecordedDateTime);
+}
+
+std::string ShutterSpeed(std::uint16_t code) {
+    return ShutterSpeedText(Decode({.Shutter = code}).ShutterSpeed);
+}
+
+std::int32_t AlbumNumberOf(std::string_view folder) {
+    return Decode({}, "x.PMP", folder).AlbumNumber;
+}
+
+std::int32_t ShotNumberOf(std::string_view file) {
+    return Decode({}, file, "x").ShotNumber;
 }
 
 std::string Comment(std::string raw) {
@@ -28,17 +48,34 @@ std::string Comment(std::string raw) {
 TEST(ReadPictureHistory, DecodesEveryFieldFromItsOffset) {
     test::Header zero{0, 0, "", {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, 0, 0};
     const DateTime day0{1999, 11, 30, 0, 0, 0};  // year 0 is 2000; month 0, day 0 carry back
-    EXPECT_EQ(Decode(zero), (PictureHistory{day0, day0, "Forward", "N", "133ms", "0", "", -1, -1}));
+    EXPECT_EQ(Decode(zero), (PictureHistory{day0,
+                                            day0,
+                                            {0, Lens::Forward},
+                                            {0, false},
+                                            {0, ExposureTime{2, 15}},
+                                            {0, std::nullopt},
+                                            "",
+                                            -1,
+                                            -1}));
+    EXPECT_EQ(Attributes(Decode(zero)), "Forward N 133ms 0");
 
     const test::Header header{2, 51, "Paris", {99, 7, 4, 14, 5, 9}, {0, 1, 2, 3, 4, 5}, 0x0300, 0};
-    EXPECT_EQ(Decode(header, "PSN00034.PMP", "PIC00012"),
-              (PictureHistory{DateTime{1999, 7, 4, 14, 5, 9}, DateTime{2000, 1, 2, 3, 4, 5},
-                              "Reverse", "N", "004ms", "Fine", "Paris", 12, 34}));
+    const PictureHistory decoded = Decode(header, "PSN00034.PMP", "PIC00012");
+    EXPECT_EQ(decoded, (PictureHistory{DateTime{1999, 7, 4, 14, 5, 9},
+                                       DateTime{2000, 1, 2, 3, 4, 5},
+                                       {2, Lens::Reverse},
+                                       {0, false},
+                                       {0x0300, ExposureTime{1, 250}},
+                                       {51, PictureQuality::Fine},
+                                       "Paris",
+                                       12,
+                                       34}));
+    EXPECT_EQ(Attributes(decoded), "Reverse N 004ms Fine");
     const test::Header odd{1, 255, "", {}, {}, 0x8000, 2};  // byte 102 is the high byte
-    EXPECT_EQ(Decode(odd).LensOrientation + Decode(odd).Quality + Decode(odd).Flash, "12552");
-    EXPECT_EQ(Decode(odd).ShutterSpeed, "32768");
-    EXPECT_EQ(Decode({0, 8, "", {}, {}, 0, 0}).Quality, "Snapshot");
-    EXPECT_EQ(Decode({.Flash = 1}).Quality + Decode({.Flash = 1}).Flash, "StandardY");
+    EXPECT_EQ(Attributes(Decode(odd)), "1 2 32768 255");
+    EXPECT_EQ(Decode(odd).ShutterSpeed, (Coded<ExposureTime>{0x8000, std::nullopt}));
+    EXPECT_EQ(QualityText(Decode({0, 8, "", {}, {}, 0, 0}).Quality), "Snapshot");
+    EXPECT_EQ(Attributes(Decode({.Flash = 1})), "Forward Y 033ms Standard");
 }
 
 TEST(ReadPictureHistory, ShutterRangesAtEveryBoundary) {
@@ -49,7 +86,15 @@ TEST(ReadPictureHistory, ShutterRangesAtEveryBoundary) {
         {32767, "001ms"}, {32768, "32768"}, {65535, "65535"},
     };
     for (const auto& [code, text] : cases) {
-        EXPECT_EQ(ShutterSpeedText(code), text) << code;
+        EXPECT_EQ(ShutterSpeed(code), text) << code;
+    }
+    // Each step is the exposure time photo tools show.
+    const std::pair<std::uint16_t, ExposureTime> fractions[] = {
+        {331, {2, 15}},  {432, {1, 15}},  {532, {1, 30}},  {622, {1, 60}},
+        {715, {1, 100}}, {854, {1, 250}}, {954, {1, 500}}, {32767, {1, 1000}},
+    };
+    for (const auto& [code, time] : fractions) {
+        EXPECT_EQ(Decode({.Shutter = code}).ShutterSpeed.Value, time) << code;
     }
 }
 

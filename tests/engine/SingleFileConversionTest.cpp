@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "EngineFixture.h"
+#include "PictureFile.h"
 #ifdef OSTREL_EXIF
 #include "Exiv2ExifEncoder.h"
 #endif
@@ -109,8 +110,8 @@ TEST_F(ConvertPictureFileTest, ExifGoesAfterTheStartOrJfifAndEveryOtherByteIsThe
         EXPECT_EQ(user.Prompts,
                   at > 0 ? Names{}
                          : Names{"Converted source file \"" + source.string() +
-                                 "\" without Exif data\r\ndue to the following problem: Its "
-                                 "picture data does not start like a JPEG picture.\r\n\r\n"
+                                 "\" without Exif data\ndue to the following problem: Its "
+                                 "picture data does not start like a JPEG picture.\n\n"
                                  "Remainder of conversion will proceed normally."});
     }
     Convert(true);  // a dry run tells it too
@@ -157,7 +158,7 @@ TEST_F(ConvertPictureFileTest, SerialNumbersNeverOverwriteAFile) {
     ASSERT_EQ(user.Prompts.size(), 1U);
     EXPECT_TRUE(user.Prompts[0].ends_with(
         "due to the following problem: Every serial number up to 32767 is taken for this "
-        "picture's name.\r\n\r\nRemainder of conversion will proceed normally."));
+        "picture's name.\n\nRemainder of conversion will proceed normally."));
 }
 
 TEST_F(ConvertPictureFileTest, FilesThatCannotBeConvertedAreReportedAndKept) {

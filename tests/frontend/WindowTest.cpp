@@ -108,7 +108,7 @@ TEST_F(WindowTest, FirstRunShowsTheDefaultsAndClosingSavesThem) {
     EXPECT_EQ(Get<QLabel>("SampleFilename")->text(),
               "{DT=2002-03-14 @09-05-07}{AL=001}{SH=001}\n{LE=Forward}{FL=Y}{SP=033ms}"
               "{CP=Standard}\n{CO=Paris}.jpg");
-    EXPECT_EQ(window->FillOptions(), ConversionOptions{});
+    EXPECT_EQ(window->FillOptions(), StoredOptions{});
 
     Get<QComboBox>("JPGNameFormat")->setCurrentIndex(0);
     EXPECT_EQ(Get<QLabel>("SampleFilename")->text(),

@@ -27,7 +27,7 @@ struct ShownMessage {
     MessageKind Kind;
 };
 
-// Records every call in order, as "message:<title>", "busy:1", "min:0", "max:3",
+// Records every call in order, as "message:<title>", "busy:1", "max:3",
 // "pos:1" or "visible:0", and answers questions as told.
 class RecordingUser : public UserInteraction, public MessageBox {
 public:
@@ -42,7 +42,6 @@ public:
         return ShowMessage(prompt, title, kind);
     }
     void SetBusyPointer(bool busy) override { Log("busy:", busy); }
-    void SetProgressMinimum(std::int32_t value) override { Log("min:", value); }
     void SetProgressMaximum(std::int32_t value) override { Log("max:", value); }
     void SetProgressPosition(std::int32_t value) override { Log("pos:", Position = value); }
     void SetProgressVisible(bool visible) override { Log("visible:", visible); }

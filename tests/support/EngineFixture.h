@@ -1,11 +1,15 @@
 #pragma once
 // A real temporary tree with folders S and O, the file system with switchable
-// faults, a recording user and the options of a first run.
+// faults, a recording user and the options of a first run, as the window
+// stores them.
 
 #include <gtest/gtest.h>
 
 #include "ConversionRun.h"
 #include "Doubles.h"
+#include "FolderWalk.h"
+#include "RunReport.h"
+#include "StoredOptions.h"
 #include "TempTree.h"
 
 namespace ostrel::test {
@@ -17,13 +21,16 @@ protected:
         options.OutputPath = tree.Folder("O").string();
     }
 
-    // Runs ConvertFiles over S into O, as the request does.
+    // Runs ConvertFiles over the source folder into the output folder, as the
+    // request does, with what it reports shown as the window shows it.
     void Convert(bool dryRun = false) {
-        ConversionRun run(files, user, options, counters);
+        RunReport report(user, counters,
+                         [this](const std::string& path) { written.push_back(path); });
+        const ConversionOptions engineOptions = EngineOptions(options);
+        ConversionRun run(files, report, engineOptions);
         run.DryRun = dryRun;
         run.Times = times;
         run.Exif = exif;
-        run.OnWritten = [this](const std::string& path) { written.push_back(path); };
         ConvertFiles(run, files.GetFolder(options.SourcePath), files.GetFolder(options.OutputPath));
     }
 
@@ -35,7 +42,7 @@ protected:
     TempTree tree;
     FaultyFileSystem files;
     RecordingUser user;
-    ConversionOptions options;
+    StoredOptions options;
     RunCounters counters;
     FileTime times = FileTime::Recorded;
     ExifEncoder* exif = nullptr;
@@ -51,8 +58,8 @@ inline const std::string DefaultName =
 // A report of a problem that the run steps past.
 inline std::string Problem(const std::string& context, const std::string& path,
                            const std::string& description) {
-    return context + " \"" + path + "\"\r\ndue to the following problem: " + description +
-           ".\r\n\r\nRemainder of conversion will proceed normally.";
+    return context + " \"" + path + "\"\ndue to the following problem: " + description +
+           ".\n\nRemainder of conversion will proceed normally.";
 }
 
 }  // namespace ostrel::test

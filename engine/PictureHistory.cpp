@@ -1,5 +1,4 @@
 #include <array>
-#include <cstdio>
 #include <utility>
 
 #include "PictureHistory.h"
@@ -17,43 +16,55 @@ constexpr std::size_t RevisedOffset = 84;
 constexpr std::size_t ShutterOffset = 102;
 constexpr std::size_t FlashOffset = 118;
 
-std::string CodeText(unsigned code) {
-    return std::to_string(code);
+template <typename T>
+Coded<T> Known(unsigned code, T value) {
+    return Coded<T>{code, value};
 }
 
-std::string LensText(std::uint8_t code) {
+Coded<Lens> LensOf(std::uint8_t code) {
     switch (code) {
         case 0:
-            return "Forward";
+            return Known(code, Lens::Forward);
         case 2:
-            return "Reverse";
+            return Known(code, Lens::Reverse);
         default:
-            return CodeText(code);
+            return {code, std::nullopt};
     }
 }
 
-std::string QualityText(std::uint8_t code) {
+Coded<PictureQuality> QualityOf(std::uint8_t code) {
     switch (code) {
         case 8:
-            return "Snapshot";
+            return Known(code, PictureQuality::Snapshot);
         case 23:
-            return "Standard";
+            return Known(code, PictureQuality::Standard);
         case 51:
-            return "Fine";
+            return Known(code, PictureQuality::Fine);
         default:
-            return CodeText(code);
+            return {code, std::nullopt};
     }
 }
 
-std::string FlashText(std::uint8_t code) {
-    switch (code) {
-        case 0:
-            return "N";
-        case 1:
-            return "Y";
-        default:
-            return CodeText(code);
+Coded<bool> FlashOf(std::uint8_t code) {
+    if (code > 1) {
+        return {code, std::nullopt};
     }
+    return Known(code, code == 1);
+}
+
+// The camera's shutter steps, by the highest code of each range, tested from
+// the top; codes past 32767 have no meaning.
+Coded<ExposureTime> ShutterSpeedOf(std::uint16_t code) {
+    static constexpr std::pair<std::uint16_t, ExposureTime> Ranges[] = {
+        {331, {2, 15}},  {432, {1, 15}},  {532, {1, 30}},  {622, {1, 60}},
+        {715, {1, 100}}, {854, {1, 250}}, {954, {1, 500}}, {32767, {1, 1000}},
+    };
+    for (const auto& [highest, time] : Ranges) {
+        if (code <= highest) {
+            return Known(code, time);
+        }
+    }
+    return {code, std::nullopt};
 }
 
 // Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
@@ -114,6 +125,67 @@ std::int32_t FiveDigitsAt3(std::string_view name) {
     return value;
 }
 
+// The date-time that six header bytes (year code, month, day, hour, minute,
+// second) stand for, with every out-of-range value carried over.
+DateTime DecodeDateTime(std::uint8_t yearCode, std::uint8_t month, std::uint8_t day,
+                        std::uint8_t hour, std::uint8_t minute, std::uint8_t second) {
+    const long year = yearCode < 50 ? 2000 + yearCode : 1900 + yearCode;
+    // Move from 1 January by (month - 1) months, then by (day - 1) days.
+    const long monthIndex = year * 12 + (static_cast<long>(month) - 1);
+    const long startYear = FloorDiv(monthIndex, 12);
+    const auto startMonth = static_cast<unsigned>(monthIndex - startYear * 12 + 1);
+    long days = DaysFromCivil(startYear, startMonth, 1) + (static_cast<long>(day) - 1);
+    // Seconds past the end of a day carry into the following days.
+    const long seconds = hour * 3600L + minute * 60L + second;
+    days += seconds / 86400;
+    const long timeOfDay = seconds % 86400;
+
+    DateTime result;
+    CivilFromDays(days, result.Year, result.Month, result.Day);
+    result.Hour = static_cast<int>(timeOfDay / 3600);
+    result.Minute = static_cast<int>(timeOfDay / 60 % 60);
+    result.Second = static_cast<int>(timeOfDay % 60);
+    return result;
+}
+
+// The album number of a PICxxxxx folder name and the shot number of a
+// PSNxxxxx.PMP file name.
+std::int32_t AlbumNumberOf(std::string_view folderName) {
+    if (folderName.size() != 8 || !StartsWithIgnoringCase(folderName, "PIC0")) {
+        return -1;
+    }
+    return FiveDigitsAt3(folderName);
+}
+
+std::int32_t ShotNumberOf(std::string_view fileName) {
+    if (fileName.size() != 12 || !StartsWithIgnoringCase(fileName, "PSN0") ||
+        !StartsWithIgnoringCase(fileName.substr(8), ".PMP")) {
+        return -1;
+    }
+    return FiveDigitsAt3(fileName);
+}
+
+// Appends the UTF-8 form of one Windows-1252 byte.
+void AppendWindows1252(std::string& out, std::uint8_t byte) {
+    // 0x80..0x9F; the five bytes Windows-1252 leaves undefined keep their own value.
+    static constexpr std::array<char16_t, 32> High = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    };
+    const char32_t code = byte >= 0x80 && byte <= 0x9F ? High[byte - 0x80] : byte;
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
 std::string DecodeComment(std::span<const std::uint8_t, HeaderSize> header) {
     std::string kept;
     for (std::size_t i = CommentOffset; i < CommentOffset + CommentLength; ++i) {
@@ -140,94 +212,16 @@ DateTime DecodeAt(std::span<const std::uint8_t, HeaderSize> header, std::size_t 
 
 }  // namespace
 
-std::string FormatDateTime(const DateTime& v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d @%02d-%02d-%02d", v.Year, v.Month, v.Day,
-                  v.Hour, v.Minute, v.Second);
-    return text;
-}
-
-DateTime DecodeDateTime(std::uint8_t yearCode, std::uint8_t month, std::uint8_t day,
-                        std::uint8_t hour, std::uint8_t minute, std::uint8_t second) {
-    const long year = yearCode < 50 ? 2000 + yearCode : 1900 + yearCode;
-    // Move from 1 January by (month - 1) months, then by (day - 1) days.
-    const long monthIndex = year * 12 + (static_cast<long>(month) - 1);
-    const long startYear = FloorDiv(monthIndex, 12);
-    const auto startMonth = static_cast<unsigned>(monthIndex - startYear * 12 + 1);
-    long days = DaysFromCivil(startYear, startMonth, 1) + (static_cast<long>(day) - 1);
-    // Seconds past the end of a day carry into the following days.
-    const long seconds = hour * 3600L + minute * 60L + second;
-    days += seconds / 86400;
-    const long timeOfDay = seconds % 86400;
-
-    DateTime result;
-    CivilFromDays(days, result.Year, result.Month, result.Day);
-    result.Hour = static_cast<int>(timeOfDay / 3600);
-    result.Minute = static_cast<int>(timeOfDay / 60 % 60);
-    result.Second = static_cast<int>(timeOfDay % 60);
-    return result;
-}
-
-std::string ShutterSpeedText(std::uint16_t code) {
-    // The highest code of each range, tested from the top; codes past 32767
-    // are written in decimal.
-    static constexpr std::pair<std::uint16_t, const char*> Ranges[] = {
-        {331, "133ms"}, {432, "067ms"}, {532, "033ms"}, {622, "017ms"},
-        {715, "010ms"}, {854, "004ms"}, {954, "002ms"}, {32767, "001ms"},
-    };
-    for (const auto& [highest, text] : Ranges) {
-        if (code <= highest) {
-            return text;
-        }
-    }
-    return CodeText(code);
-}
-
-std::int32_t AlbumNumberOf(std::string_view folderName) {
-    if (folderName.size() != 8 || !StartsWithIgnoringCase(folderName, "PIC0")) {
-        return -1;
-    }
-    return FiveDigitsAt3(folderName);
-}
-
-std::int32_t ShotNumberOf(std::string_view fileName) {
-    if (fileName.size() != 12 || !StartsWithIgnoringCase(fileName, "PSN0") ||
-        !StartsWithIgnoringCase(fileName.substr(8), ".PMP")) {
-        return -1;
-    }
-    return FiveDigitsAt3(fileName);
-}
-
-void AppendWindows1252(std::string& out, std::uint8_t byte) {
-    // 0x80..0x9F; the five bytes Windows-1252 leaves undefined keep their own value.
-    static constexpr std::array<char16_t, 32> High = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-    };
-    const char32_t code = byte >= 0x80 && byte <= 0x9F ? High[byte - 0x80] : byte;
-    if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-}
-
 PictureHistory ReadPictureHistory(std::span<const std::uint8_t, HeaderSize> header,
                                   std::string_view fileName, std::string_view folderName) {
     PictureHistory history;
     history.RecordedDateTime = DecodeAt(header, RecordedOffset);
     history.RevisedDateTime = DecodeAt(header, RevisedOffset);
-    history.LensOrientation = LensText(header[LensOffset]);
-    history.Flash = FlashText(header[FlashOffset]);
-    history.ShutterSpeed = ShutterSpeedText(
+    history.LensOrientation = LensOf(header[LensOffset]);
+    history.Flash = FlashOf(header[FlashOffset]);
+    history.ShutterSpeed = ShutterSpeedOf(
         static_cast<std::uint16_t>(header[ShutterOffset] << 8 | header[ShutterOffset + 1]));
-    history.Quality = QualityText(header[QualityOffset]);
+    history.Quality = QualityOf(header[QualityOffset]);
     history.Comment = DecodeComment(header);
     history.AlbumNumber = AlbumNumberOf(folderName);
     history.ShotNumber = ShotNumberOf(fileName);

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <exiv2/exiv2.hpp>
-#include <map>
-#include <optional>
 #include <string>
 
 namespace ostrel {
@@ -16,29 +14,6 @@ std::string ExifDateTime(const DateTime& value) {
     std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", value.Year, value.Month,
                   value.Day, value.Hour, value.Minute, value.Second);
     return text;
-}
-
-// The camera's shutter speeds are the usual steps, which the texts round to
-// whole milliseconds (133ms is 1/7.5 s); libraries show them as 1/30 s and so
-// on only when they are written as such fractions.
-std::optional<Exiv2::URational> ExposureTime(const std::string& shutterSpeed) {
-    static const std::map<std::string, Exiv2::URational> steps = {
-        {"133ms", {2, 15}},  {"067ms", {1, 15}},  {"033ms", {1, 30}},  {"017ms", {1, 60}},
-        {"010ms", {1, 100}}, {"004ms", {1, 250}}, {"002ms", {1, 500}}, {"001ms", {1, 1000}},
-    };
-    const auto step = steps.find(shutterSpeed);
-    return step == steps.end() ? std::nullopt : std::optional(step->second);
-}
-
-// Exif's Flash values for "fired" and "did not fire".
-std::optional<std::uint16_t> FlashValue(const std::string& flash) {
-    if (flash == "Y") {
-        return 1;
-    }
-    if (flash == "N") {
-        return 0;
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -59,11 +34,14 @@ std::vector<std::uint8_t> Exiv2ExifEncoder::Encode(const PictureHistory& history
         exif["Exif.Photo.ExifVersion"] = "48 50 51 48";  // "0230"
         exif["Exif.Photo.DateTimeOriginal"] = ExifDateTime(history.RecordedDateTime);
         exif["Exif.Photo.DateTimeDigitized"] = ExifDateTime(history.RecordedDateTime);
-        if (const auto flash = FlashValue(history.Flash)) {
-            exif["Exif.Photo.Flash"] = *flash;
+        if (const auto fired = history.Flash.Value) {
+            // Exif's Flash values for "fired" and "did not fire".
+            exif["Exif.Photo.Flash"] = static_cast<std::uint16_t>(*fired ? 1 : 0);
         }
-        if (const auto exposure = ExposureTime(history.ShutterSpeed)) {
-            exif["Exif.Photo.ExposureTime"] = *exposure;
+        if (const auto exposure = history.ShutterSpeed.Value) {
+            // As the fraction, so that libraries show 1/30 s and not 0.0333 s.
+            exif["Exif.Photo.ExposureTime"] =
+                Exiv2::URational(exposure->Numerator, exposure->Denominator);
         }
         if (!history.Comment.empty()) {
             exif["Exif.Image.ImageDescription"] = history.Comment;

@@ -1,0 +1,116 @@
+#include "Messages.h"
+
+namespace ostrel::messages {
+namespace {
+
+std::string Plural(std::int32_t n) {
+    return n == 1 ? "" : "s";
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+std::string Context(const RunProblem& problem) {
+    const std::string path = Quoted(problem.Path);
+    switch (problem.What) {
+        case Action::ConvertFile:
+            return "Unable to convert source file " + path;
+        case Action::ConvertFolder:
+            return "Unable to convert source folder " + path;
+        case Action::ReadFolder:
+            return "Unable to read source folder " + path;
+        case Action::CreateFolder:
+            return "Unable to create output folder " + path;
+        case Action::DeleteFile:
+            return "Unable to delete source file " + path;
+        case Action::DeleteSubfolder:
+            return "Unable to delete source subfolder " + path;
+        case Action::DeleteFilesBelowLink:
+            return "Unable to delete source files in " + path;
+        case Action::AddExif:
+            break;
+    }
+    return "Converted source file " + path + " without Exif data";
+}
+
+std::string Description(const Reason& reason) {
+    switch (reason.Why) {
+        case Cause::System:
+            return reason.Detail;
+        case Cause::NoPictureData:
+            return "The file holds no picture data after its 124-byte header";
+        case Cause::NoFreeName:
+            return "Every serial number up to 32767 is taken for this picture's name";
+        case Cause::InvalidName:
+            return "The name " + Quoted(reason.Detail) +
+                   " holds a character that a file name cannot hold";
+        case Cause::ReservedName:
+            return "The name " + Quoted(reason.Detail) + " is kept by the system for a device";
+        case Cause::IncompleteCopy:
+            return "Only " + std::to_string(reason.Copied) + " of its " +
+                   std::to_string(reason.Expected) + " bytes of picture data could be copied";
+        case Cause::FolderNotFile:
+            return "It is a folder, not a file";
+        case Cause::WritesIntoFolder:
+            return "The conversion writes its JPG files into this folder";
+        case Cause::ReachedThroughLink:
+            return "The folder is reached through a link, so its files may lie outside the "
+                   "source folder";
+        case Cause::HoldsLink:
+            return "It holds the link " + Quoted(reason.Detail) +
+                   ", and nothing is deleted through a link";
+        case Cause::NotJpeg:
+            break;
+    }
+    return "Its picture data does not start like a JPEG picture";
+}
+
+}  // namespace
+
+std::string ProblemText(const RunProblem& problem) {
+    return Context(problem) + "\ndue to the following problem: " + Description(problem.Because) +
+           ".\n\nRemainder of conversion will proceed normally.";
+}
+
+std::string DeviceNameUnfit(const std::string& deviceName) {
+    return "The device name " + Quoted(deviceName) +
+           " holds a character that a file name cannot hold.";
+}
+
+std::string Confirmation(std::int32_t count) {
+    return "Convert " + std::to_string(count) + " PMP file" + Plural(count) + " to JPG?";
+}
+
+std::string FolderProblem(const std::string& path, const std::string& description) {
+    return "Unable to read the folder " + Quoted(path) +
+           " due to the following problem: " + description + ".";
+}
+
+std::string Summary(std::int32_t counted, const RunCounters& counters) {
+    const std::int32_t serialized = counters.NumberOfSerializedFiles;
+    const std::int32_t failed = counters.NumberOfFailedFiles;
+    const std::int32_t left = counters.NumberOfLeftFiles;
+    const std::int32_t first = EveryFileConverted(counters) ? counted : counters.SourceObjectNumber;
+    std::string text =
+        std::to_string(first) + " PMP file" + Plural(first) + " successfully converted to JPG.";
+    if (serialized > 0) {
+        text += "\n\n" + std::to_string(serialized) + " JPG file" + Plural(serialized) +
+                " saved with incremented serial number" + Plural(serialized) + ".";
+    }
+    if (failed > 0) {
+        text += "\n\n" + std::to_string(failed) + " PMP file" + Plural(failed) +
+                " could not be converted.";
+    }
+    if (const std::int32_t plain = counters.NumberOfFilesWithoutExif; plain > 0) {
+        text += "\n\n" + std::to_string(plain) + " JPG file" + Plural(plain) +
+                " written without Exif data.";
+    }
+    if (left > 0) {
+        text += "\n\n" + std::to_string(left) + " PMP file" + Plural(left) +
+                " left unconverted in folders that receive JPG files.";
+    }
+    return text;
+}
+
+}  // namespace ostrel::messages

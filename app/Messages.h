@@ -1,0 +1,38 @@
+#pragma once
+// The texts the program shows, each built in one place, shared by the window
+// and ostrel-convert. Lines are separated by "\n"; counts are plain decimal
+// digits, and a noun takes "s" unless the number is exactly 1.
+
+#include <cstdint>
+#include <string>
+
+#include "RunCounters.h"
+#include "RunObserver.h"
+
+namespace ostrel::messages {
+
+inline constexpr const char* ConvertTitle = "Convert";
+
+// A problem met during a run, which the run then steps past: what could not
+// be done, "due to the following problem: ...", an empty line, and the promise
+// that the run goes on.
+std::string ProblemText(const RunProblem& problem);
+
+// The request's texts.
+inline constexpr const char* SourceFolderMissing =
+    "The PMP source folder you specified doesn't exist.";
+inline constexpr const char* NoPmpFiles =
+    "The PMP source folder you specified does not contain any PMP files.";
+inline constexpr const char* OutputFolderMissing =
+    "The JPG output folder you specified doesn't exist.";
+std::string DeviceNameUnfit(const std::string& deviceName);
+std::string Confirmation(std::int32_t count);
+std::string FolderProblem(const std::string& path, const std::string& description);
+
+// The summary of a run over `counted` PMP files. When the run did not convert
+// every one of them, the first line counts the files that were converted, and
+// further lines the failed ones and those left in folders that the run writes
+// into.
+std::string Summary(std::int32_t counted, const RunCounters& counters);
+
+}  // namespace ostrel::messages
