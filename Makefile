@@ -38,13 +38,18 @@ $(FUZZ_BUILD)/build.ninja:
 	    -DOSTREL_SANITIZE=ON -DOSTREL_FUZZ=ON -DOSTREL_GUI=OFF -DOSTREL_CLI=OFF \
 	    -DOSTREL_TESTS=OFF -DOSTREL_BENCH=OFF
 
-# Header decoding and name composition under libFuzzer, ASan and UBSan, for
-# FUZZ_SECONDS (a few minutes by default), starting from the sample files.
+# Header decoding and name composition, and the Exif segment's place in the
+# JPEG data, under libFuzzer, ASan and UBSan, for
+# FUZZ_SECONDS (a few minutes each by default), from the seed corpora in
+# fuzz/corpus (which ctest replays in every test build).
 fuzz: deps $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	mkdir -p $(FUZZ_BUILD)/corpus
+	mkdir -p $(FUZZ_BUILD)/corpus-jpeg-head
 	$(FUZZ_BUILD)/fuzz/ostrel-fuzz-names -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	    $(FUZZ_BUILD)/corpus samples/PIC00001 samples/PIC00002 samples/PIC00003
+	    $(FUZZ_BUILD)/corpus fuzz/corpus/names
+	$(FUZZ_BUILD)/fuzz/ostrel-fuzz-jpeg-head -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    $(FUZZ_BUILD)/corpus-jpeg-head fuzz/corpus/jpeg-head
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
