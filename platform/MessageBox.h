@@ -3,9 +3,16 @@
 
 #include <string>
 
-#include "UserInteraction.h"
-
 namespace ostrel {
+
+enum class MessageKind {
+    Critical,     // stop icon, OK
+    Question,     // question icon, Yes and No, Yes the default
+    Warning,      // warning icon, OK
+    Information,  // information icon, OK
+};
+
+enum class Answer { Ok, Yes, No };
 
 class MessageBox {
 public:

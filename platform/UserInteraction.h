@@ -5,17 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "MessageBox.h"
+
 namespace ostrel {
-
-// The four kinds of message box, by their Windows flags.
-enum class MessageKind : unsigned {
-    Critical = 0x10,     // stop icon, OK
-    Question = 0x24,     // question icon, Yes and No, Yes the default
-    Warning = 0x30,      // warning icon, OK
-    Information = 0x40,  // information icon, OK
-};
-
-enum class Answer { Ok, Yes, No };
 
 class UserInteraction {
 public:
