@@ -5,7 +5,7 @@
 
 #include "AboutTexts.h"
 #include "MainWindow.h"
-#include "QtServices.h"
+#include "QtText.h"
 #include "ui_frmAbout.h"
 
 namespace ostrel {

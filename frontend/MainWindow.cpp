@@ -13,7 +13,7 @@
 #include "FolderPicker.h"
 #include "Messages.h"
 #include "ProgramIdentity.h"
-#include "QtServices.h"
+#include "QtText.h"
 #include "SampleFilename.h"
 #include "Settings.h"
 #include "ui_Main.h"

@@ -6,7 +6,10 @@
 #include <csignal>
 
 #include "MainWindow.h"
-#include "QtServices.h"
+#include "QtFileDialog.h"
+#include "QtMessageBox.h"
+#include "QtSettingsStore.h"
+#include "Shell.h"
 
 namespace {
 

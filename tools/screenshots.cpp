@@ -11,7 +11,7 @@
 
 #include "AboutWindow.h"
 #include "MainWindow.h"
-#include "QtServices.h"
+#include "QtSettingsStore.h"
 
 namespace {
 

@@ -8,7 +8,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "QtServices.h"
+#include "QtFileDialog.h"
+#include "QtText.h"
 
 namespace ostrel {
 namespace {

@@ -1,6 +1,7 @@
 #include <QMessageBox>
 
-#include "QtServices.h"
+#include "QtMessageBox.h"
+#include "QtText.h"
 
 namespace ostrel {
 

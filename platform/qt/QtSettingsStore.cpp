@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "QtSettingsStore.h"
+#include "QtText.h"
 
 namespace ostrel {
 namespace {
@@ -21,14 +22,6 @@ QString KeyOf(const std::string& section, const std::string& key) {
 }
 
 }  // namespace
-
-QString ToQt(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-std::string FromQt(const QString& text) {
-    return text.toStdString();
-}
 
 std::string QtSettingsStore::Read(const std::string& application, const std::string& section,
                                   const std::string& key, const std::string& fallback) {

@@ -10,9 +10,6 @@
 
 namespace ostrel {
 
-QString ToQt(const std::string& text);
-std::string FromQt(const QString& text);
-
 // QSettings in the user's native store (the registry on Windows, an INI file
 // under the XDG configuration folder elsewhere), one store per application
 // name. With `folder`, an INI file "<application>.conf" in that folder instead.

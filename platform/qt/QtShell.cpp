@@ -1,7 +1,8 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-#include "QtServices.h"
+#include "QtShell.h"
+#include "QtText.h"
 
 namespace ostrel {
 

@@ -10,7 +10,9 @@
 #include "AboutWindow.h"
 #include "Doubles.h"
 #include "MainWindow.h"
-#include "QtServices.h"
+#include "QtFileDialog.h"
+#include "QtSettingsStore.h"
+#include "QtText.h"
 #include "TempTree.h"
 
 namespace ostrel {
