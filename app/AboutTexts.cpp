@@ -13,6 +13,14 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+// What a failure report adds when the system said why.
+std::string Because(const ShellFailure& failure) {
+    if (failure.Description.empty()) {
+        return "";
+    }
+    return " due to the following error: " + failure.Description;
+}
+
 }  // namespace
 
 std::string StripCompanyName(const std::string& notice, const std::string& company) {
@@ -37,39 +45,23 @@ AboutTexts MakeAboutTexts() {
 }
 
 std::string MailTarget() {
-    return std::string("mailto:") + "Calvenor Solutions" + " <" + identity::SupportEmail + ">" +
+    return std::string("mailto:") + identity::CompanyName + " <" + identity::SupportEmail + ">" +
            "?Subject=" + identity::Title + " " + Version() + " Build " +
            std::to_string(identity::Revision);
 }
 
 void OpenWebLink(Shell& shell, MessageBox& messages) {
     const std::string target = identity::WebAddress;
-    std::int32_t result = 0;
-    try {
-        result = shell.Execute("open", Quoted(target), "", "", SW_SHOWNORMAL);
-    } catch (const ShellError& error) {
-        messages.Show("Unable to open " + Quoted(target) +
-                          " due to the following error: " + error.what() + ".",
-                      "Launch Web", MessageKind::Warning);
-        return;
-    }
-    if (result < 33) {
-        messages.Show("Unable to open " + Quoted(target) + ".", "Launch Web", MessageKind::Warning);
+    if (const std::optional<ShellFailure> failure = shell.Open(target)) {
+        messages.Show("Unable to open " + Quoted(target) + Because(*failure) + ".", "Launch Web",
+                      MessageKind::Warning);
     }
 }
 
 void OpenMailLink(Shell& shell, MessageBox& messages) {
-    std::int32_t result = 0;
-    try {
-        result = shell.Execute("open", Quoted(MailTarget()), "", "", SW_SHOWNORMAL);
-    } catch (const ShellError& error) {
-        messages.Show(std::string("Unable to open email client due to the following error: ") +
-                          error.what() + ".",
-                      "Launch Email", MessageKind::Warning);
-        return;
-    }
-    if (result < 33) {
-        messages.Show("Unable to open email client.", "Launch Email", MessageKind::Warning);
+    if (const std::optional<ShellFailure> failure = shell.Open(MailTarget())) {
+        messages.Show("Unable to open email client" + Because(*failure) + ".", "Launch Email",
+                      MessageKind::Warning);
     }
 }
 

@@ -1,7 +1,6 @@
 // The desktop shell on Windows: ShellExecuteA of shell32.dll, owned by the
 // window the user clicked in.
 
-// Before windows.h, whose SW_SHOWNORMAL is a macro.
 #include "Shell.h"
 
 #include <windows.h>
@@ -15,13 +14,18 @@ namespace {
 
 class WindowsShell final : public Shell {
 public:
-    std::int32_t Execute(const std::string& operation, const std::string& file,
-                         const std::string& parameters, const std::string& directory,
-                         std::int32_t showCommand) override {
+    std::optional<ShellFailure> Open(const std::string& target) override {
+        // Quoted, so that the shell takes a target with blanks in it (a mail
+        // link's name and subject) as one.
+        const std::string file = "\"" + target + "\"";
         const HINSTANCE result =
-            ::ShellExecuteA(::GetActiveWindow(), operation.c_str(), file.c_str(),
-                            parameters.c_str(), directory.c_str(), showCommand);
-        return static_cast<std::int32_t>(reinterpret_cast<INT_PTR>(result));
+            ::ShellExecuteA(::GetActiveWindow(), "open", file.c_str(), "", "", SW_SHOWNORMAL);
+        // ShellExecute's own rule: above 32 is success; 32 or less is an error
+        // number, which comes with no description.
+        if (reinterpret_cast<INT_PTR>(result) > 32) {
+            return std::nullopt;
+        }
+        return ShellFailure{};
     }
 };
 

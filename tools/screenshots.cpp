@@ -24,9 +24,8 @@ public:
     ostrel::Answer Show(const std::string&, const std::string&, ostrel::MessageKind) override {
         return ostrel::Answer::No;
     }
-    std::int32_t Execute(const std::string&, const std::string&, const std::string&,
-                         const std::string&, std::int32_t) override {
-        return 0;
+    std::optional<ostrel::ShellFailure> Open(const std::string&) override {
+        return ostrel::ShellFailure{};
     }
 };
 

@@ -6,23 +6,16 @@
 
 namespace ostrel {
 
-std::int32_t QtShell::Execute(const std::string& operation, const std::string& file,
-                              const std::string& /*parameters*/, const std::string& /*directory*/,
-                              std::int32_t /*showCommand*/) {
-    constexpr std::int32_t Started = 42;
-    constexpr std::int32_t NoAssociation = 31;  // as SE_ERR_NOASSOC
-    if (operation != "open") {
-        return NoAssociation;
-    }
-    QString target = ToQt(file);
-    if (target.size() >= 2 && target.startsWith('"') && target.endsWith('"')) {
-        target = target.mid(1, target.size() - 2);
-    }
-    const QUrl url(target, QUrl::TolerantMode);
+std::optional<ShellFailure> QtShell::Open(const std::string& target) {
+    const QUrl url(ToQt(target), QUrl::TolerantMode);
     if (!url.isValid()) {
-        throw ShellError(FromQt(url.errorString()));
+        return ShellFailure{FromQt(url.errorString())};
     }
-    return QDesktopServices::openUrl(url) ? Started : NoAssociation;
+    // Qt says only whether a program took the link.
+    if (!QDesktopServices::openUrl(url)) {
+        return ShellFailure{};
+    }
+    return std::nullopt;
 }
 
 std::unique_ptr<Shell> MakeSystemShell() {

@@ -8,9 +8,7 @@ namespace ostrel {
 
 class QtShell final : public Shell {
 public:
-    std::int32_t Execute(const std::string& operation, const std::string& file,
-                         const std::string& parameters, const std::string& directory,
-                         std::int32_t showCommand) override;
+    std::optional<ShellFailure> Open(const std::string& target) override;
 };
 
 }  // namespace ostrel

@@ -259,7 +259,7 @@ TEST_F(WindowTest, TheOutputPickerListsEveryFileAndTakesOnlyAnExistingFolder) {
 
 TEST_F(WindowTest, AboutWindowLabelsAndLinks) {
     Open();
-    shell.Result = 2;
+    shell.Failure = ShellFailure{};
     bool checked = false;
     WhenShown<AboutWindow>([&](AboutWindow* about) {
         EXPECT_EQ(about->windowTitle(), "About Ostrel");

@@ -117,22 +117,15 @@ public:
     std::vector<OpenDialogSettings> Showings;
 };
 
-// Records the targets and returns a set result, or fails the call when told to.
+// Records the targets it opens and answers as told (nothing: started).
 class FakeShell : public Shell {
 public:
-    std::int32_t Execute(const std::string& operation, const std::string& file,
-                         const std::string& parameters, const std::string& directory,
-                         std::int32_t showCommand) override {
-        Calls.push_back(operation + "|" + file + "|" + parameters + "|" + directory + "|" +
-                        std::to_string(showCommand));
-        if (Failure) {
-            throw ShellError(*Failure);
-        }
-        return Result;
+    std::optional<ShellFailure> Open(const std::string& target) override {
+        Targets.push_back(target);
+        return Failure;
     }
-    std::int32_t Result = 42;
-    std::optional<std::string> Failure;
-    std::vector<std::string> Calls;
+    std::optional<ShellFailure> Failure;
+    std::vector<std::string> Targets;
 };
 
 }  // namespace ostrel::test
