@@ -3,14 +3,11 @@
 namespace ostrel {
 namespace {
 
-// OFN_HIDEREADONLY | OFN_NOVALIDATE | OFN_PATHMUSTEXIST
-constexpr std::int32_t PickerFlags = 2308;
-
-OpenDialogSettings SettingsFor(PickerKind kind, const std::string& text) {
+OpenDialogRequest RequestFor(PickerKind kind, const std::string& text) {
     if (kind == PickerKind::Source) {
-        return {"Select PMP Source Folder", "PMP Files (*.PMP)|*.PMP", PickerFlags, text, "*.PMP"};
+        return {"Select PMP Source Folder", "PMP Files", {"*.PMP"}, text, "*.PMP"};
     }
-    return {"Select JPG Output Folder", "All Files (*.*)|*.*", PickerFlags, text, "*.*"};
+    return {"Select JPG Output Folder", "All Files", {"*.*"}, text, "*.*"};
 }
 
 }  // namespace
@@ -25,22 +22,22 @@ std::string DeriveFolder(const std::string& path, char separator) {
 
 bool RunFolderPicker(PickerKind kind, std::string& text, FileDialog& dialog, FileSystem& files,
                      MessageBox& messages, char separator) {
-    OpenDialogSettings settings = SettingsFor(kind, text);
+    OpenDialogRequest request = RequestFor(kind, text);
     for (;;) {
-        const std::optional<std::string> picked = dialog.ShowOpen(settings);
+        const std::optional<std::string> picked = dialog.ShowOpen(request);
         if (!picked) {
             return false;
         }
         if (picked->find(separator) == std::string::npos) {
-            messages.Show("You have selected an invalid folder. Please try again.",
-                          settings.DialogTitle, MessageKind::Information);
-            settings.FileName = *picked;
+            messages.Show("You have selected an invalid folder. Please try again.", request.Title,
+                          MessageKind::Information);
+            request.FileName = *picked;
             continue;
         }
         const std::string folder = DeriveFolder(*picked, separator);
         if (!files.FolderExists(folder)) {
             messages.Show("CommonDialog returned invalid path despite cdlOFNPathMustExist",
-                          settings.DialogTitle, MessageKind::Critical);
+                          request.Title, MessageKind::Critical);
             return false;
         }
         text = folder;

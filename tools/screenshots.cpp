@@ -18,7 +18,7 @@ namespace {
 // A picker, message box and shell that are never used here.
 class Unused final : public ostrel::FileDialog, public ostrel::MessageBox, public ostrel::Shell {
 public:
-    std::optional<std::string> ShowOpen(const ostrel::OpenDialogSettings&) override {
+    std::optional<std::string> ShowOpen(const ostrel::OpenDialogRequest&) override {
         return std::nullopt;
     }
     ostrel::Answer Show(const std::string&, const std::string&, ostrel::MessageKind) override {

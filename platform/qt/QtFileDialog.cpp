@@ -14,27 +14,21 @@
 namespace ostrel {
 namespace {
 
-// "PMP Files (*.PMP)|*.PMP" -> "PMP Files (*.PMP)", the form Qt expects.
-QString NameFilter(const std::string& filter) {
-    const QString text = ToQt(filter);
-    const auto bar = text.indexOf('|');
-    if (bar < 0) {
-        return text;
+// "PMP Files (*.PMP)": the filter as the dialog shows it.
+QString NameFilter(const OpenDialogRequest& request) {
+    QStringList patterns;
+    for (const std::string& pattern : request.Patterns) {
+        patterns << ToQt(pattern);
     }
-    const QString description = text.left(bar);
-    const QString pattern = text.mid(bar + 1);
-    return description.contains('(') ? description : description + " (" + pattern + ")";
+    return ToQt(request.FilterName) + " (" + patterns.join(' ') + ")";
 }
 
 // The patterns as the user means them: "*.*" is every file, a name without a
 // dot too.
-QStringList Patterns(const std::string& filter) {
-    const QString text = ToQt(filter);
-    QStringList patterns = text.mid(text.indexOf('|') + 1).split(';', Qt::SkipEmptyParts);
-    for (QString& pattern : patterns) {
-        if (pattern.trimmed() == QLatin1String("*.*")) {
-            pattern = QStringLiteral("*");
-        }
+QStringList Patterns(const OpenDialogRequest& request) {
+    QStringList patterns;
+    for (const std::string& pattern : request.Patterns) {
+        patterns << (pattern == "*.*" ? QStringLiteral("*") : ToQt(pattern));
     }
     return patterns;
 }
@@ -117,17 +111,17 @@ private:
 
 }  // namespace
 
-std::optional<std::string> QtFileDialog::ShowOpen(const OpenDialogSettings& settings) {
-    PickerDialog dialog(parent_, ToQt(settings.DialogTitle));
+std::optional<std::string> QtFileDialog::ShowOpen(const OpenDialogRequest& request) {
+    PickerDialog dialog(parent_, ToQt(request.Title));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);  // a typed name need not exist
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
-    dialog.setNameFilter(NameFilter(settings.Filter));
+    dialog.setNameFilter(NameFilter(request));
     if (auto* model = dialog.findChild<QFileSystemModel*>()) {
-        model->setNameFilters(Patterns(settings.Filter));
+        model->setNameFilters(Patterns(request));
     }
-    dialog.setDirectory(ToQt(settings.InitDir));
-    dialog.selectFile(ToQt(settings.FileName));
+    dialog.setDirectory(ToQt(request.InitialFolder));
+    dialog.selectFile(ToQt(request.FileName));
     if (dialog.exec() != QDialog::Accepted || dialog.Picked().isEmpty()) {
         return std::nullopt;
     }

@@ -13,7 +13,7 @@ class QtFileDialog final : public FileDialog {
 public:
     explicit QtFileDialog(QWidget* parent = nullptr) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
-    std::optional<std::string> ShowOpen(const OpenDialogSettings& settings) override;
+    std::optional<std::string> ShowOpen(const OpenDialogRequest& request) override;
 
 private:
     QWidget* parent_;

@@ -29,10 +29,11 @@ TEST(FolderPicker, ThePickedFileGivesItsFolder) {
     dialog.Answer = (tree.Folder("Pics") / "PSN00001.PMP").string();
     EXPECT_TRUE(run());
     EXPECT_EQ(text, (tree / "Pics").string());
-    const OpenDialogSettings& shown = dialog.Showings.at(0);
-    EXPECT_EQ(shown.DialogTitle, "Select PMP Source Folder");
-    EXPECT_EQ(shown.Filter, "PMP Files (*.PMP)|*.PMP");
-    EXPECT_EQ(shown.InitDir, " typed, not a folder");
+    const OpenDialogRequest& shown = dialog.Showings.at(0);
+    EXPECT_EQ(shown.Title, "Select PMP Source Folder");
+    EXPECT_EQ(shown.FilterName, "PMP Files");
+    EXPECT_EQ(shown.Patterns, test::Names{"*.PMP"});
+    EXPECT_EQ(shown.InitialFolder, " typed, not a folder");
     EXPECT_EQ(shown.FileName, "*.PMP");
     EXPECT_TRUE(user.Messages.empty());
 

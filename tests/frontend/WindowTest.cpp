@@ -125,6 +125,7 @@ TEST_F(WindowTest, FirstRunShowsTheDefaultsAndClosingSavesThem) {
     SetText("SourcePath", tree / "Pics");
     QStringList listed;
     WhenShown<QFileDialog>([&](QFileDialog* shown) {
+        EXPECT_EQ(shown->nameFilters(), QStringList{"PMP Files (*.PMP)"});
         listed = Listed(shown, "psn00001.pmp");
         TypeAndAccept(shown, tree.Folder("Other") / "");  // a folder typed in full
     });
@@ -240,6 +241,7 @@ TEST_F(WindowTest, TheOutputPickerListsEveryFileAndTakesOnlyAnExistingFolder) {
     WhenShown<QFileDialog>([&](QFileDialog* shown) {
         EXPECT_EQ(shown->windowTitle(), "Select JPG Output Folder");
         EXPECT_EQ(shown->findChild<QLineEdit*>("fileNameEdit")->text(), "*.*");
+        EXPECT_EQ(shown->nameFilters(), QStringList{"All Files (*.*)"});
         listed = Listed(shown, "README");
         WhenShown<QMessageBox>([&](QMessageBox* box) {
             warning = box->text();

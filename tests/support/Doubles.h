@@ -109,12 +109,12 @@ public:
 // Records each showing and answers as told (nothing: cancelled).
 class ScriptedFileDialog : public FileDialog {
 public:
-    std::optional<std::string> ShowOpen(const OpenDialogSettings& settings) override {
-        Showings.push_back(settings);
+    std::optional<std::string> ShowOpen(const OpenDialogRequest& request) override {
+        Showings.push_back(request);
         return Answer;
     }
     std::optional<std::string> Answer;
-    std::vector<OpenDialogSettings> Showings;
+    std::vector<OpenDialogRequest> Showings;
 };
 
 // Records the targets it opens and answers as told (nothing: started).
