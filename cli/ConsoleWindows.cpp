@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "Console.h"
+#include "Utf16.h"
 
 namespace ostrel::cli {
 
@@ -25,12 +26,7 @@ std::vector<std::string> PrepareConsole(int, char*[]) {
     int count = 0;
     wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     for (int i = 1; i < count; ++i) {
-        const int size =
-            ::WideCharToMultiByte(CP_UTF8, 0, words[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string word(static_cast<std::size_t>(size), '\0');
-        ::WideCharToMultiByte(CP_UTF8, 0, words[i], -1, word.data(), size, nullptr, nullptr);
-        word.resize(word.size() - 1);  // the terminating NUL
-        arguments.push_back(std::move(word));
+        arguments.push_back(Utf8(words[i]));
     }
     ::LocalFree(words);
     return arguments;

@@ -4,29 +4,15 @@
 
 #include <memory>
 
+#include "Utf16.h"
+
 namespace ostrel {
 namespace {
-
-std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                              static_cast<int>(wide.size()))));
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-    std::string text(wide.size() * 3, '\0');
-    text.resize(static_cast<std::size_t>(
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
-                              static_cast<int>(text.size()), nullptr, nullptr)));
-    return text;
-}
 
 // QSettings' layout: the organisation, then the application, then one key
 // for each section.
 std::wstring SubkeyOf(const std::string& application, const std::string& section) {
-    return L"Software\\Ostrel\\" + Wide(application) + L"\\" + Wide(section);
+    return L"Software\\Ostrel\\" + Utf16(application) + L"\\" + Utf16(section);
 }
 
 }  // namespace
@@ -34,7 +20,7 @@ std::wstring SubkeyOf(const std::string& application, const std::string& section
 std::string RegistrySettingsStore::Read(const std::string& application, const std::string& section,
                                         const std::string& key, const std::string& fallback) {
     const std::wstring subkey = SubkeyOf(application, section);
-    const std::wstring name = Wide(key);
+    const std::wstring name = Utf16(key);
     DWORD bytes = 0;
     if (::RegGetValueW(HKEY_CURRENT_USER, subkey.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
                        nullptr, &bytes) != ERROR_SUCCESS) {
@@ -47,7 +33,7 @@ std::string RegistrySettingsStore::Read(const std::string& application, const st
         return fallback;
     }
     value.resize(wcsnlen(value.c_str(), value.size()));
-    return Narrow(value);
+    return Utf8(value);
 }
 
 void RegistrySettingsStore::Write(const std::string& application, const std::string& section,
@@ -57,8 +43,8 @@ void RegistrySettingsStore::Write(const std::string& application, const std::str
                           KEY_SET_VALUE, nullptr, &handle, nullptr) != ERROR_SUCCESS) {
         return;
     }
-    const std::wstring text = Wide(value);
-    ::RegSetValueExW(handle, Wide(key).c_str(), 0, REG_SZ,
+    const std::wstring text = Utf16(value);
+    ::RegSetValueExW(handle, Utf16(key).c_str(), 0, REG_SZ,
                      reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     ::RegCloseKey(handle);

@@ -10,38 +10,14 @@
 #include <chrono>
 #include <cstdio>
 
+#include "Utf16.h"
+
 namespace ostrel {
 namespace {
 
 constexpr const char* NotARegularFile = "It is not a regular file";
 constexpr const char* ChangedSinceRead = "It has changed since it was converted";
 constexpr const char* NameWindowsRefuses = "Windows cannot reach a file or folder of this name";
-
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    std::wstring wide(
-        static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)),
-        L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(),
-                          static_cast<int>(wide.size()));
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-    if (wide.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(wide.size());
-    std::string text(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size,
-                                                                    nullptr, 0, nullptr, nullptr)),
-                     '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), static_cast<int>(text.size()),
-                          nullptr, nullptr);
-    return text;
-}
 
 // The errno-style code that callers test, where there is one.
 int ErrnoOf(DWORD code) {
@@ -106,7 +82,7 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
 // The path as the system takes it whatever its length: full, with backslashes,
 // "." and ".." resolved, and "\\?\" (or "\\?\UNC\" for a share) in front.
 std::wstring SystemPath(const std::string& path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = Utf16(path);
     if (StartsWith(wide, L"\\\\?\\")) {
         return wide;
     }
@@ -135,12 +111,12 @@ std::wstring SystemPath(const std::string& path) {
 // The path as the user knows it, without the "\\?\" form.
 std::string UserPath(const std::wstring& path) {
     if (StartsWith(path, L"\\\\?\\UNC\\")) {
-        return Narrow(L"\\\\" + path.substr(8));
+        return Utf8(L"\\\\" + path.substr(8));
     }
     if (StartsWith(path, L"\\\\?\\")) {
-        return Narrow(path.substr(4));
+        return Utf8(path.substr(4));
     }
-    return Narrow(path);
+    return Utf8(path);
 }
 
 std::wstring Child(const std::wstring& folder, const std::wstring& name) {
@@ -253,7 +229,7 @@ public:
     WindowsOutputFile(std::wstring folder, std::size_t maxName, std::set<std::wstring>* unflushed)
         : folder_(std::move(folder)), maxName_(maxName), unflushed_(unflushed) {
         for (int attempt = 0; !handle_.IsOpen(); ++attempt) {
-            temporary_ = Child(folder_, Wide(TemporaryFileName()));
+            temporary_ = Child(folder_, Utf16(TemporaryFileName()));
             handle_.Reset(::CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!handle_.IsOpen()) {
@@ -300,7 +276,7 @@ public:
     }
 
     void Publish(const std::string& name) override {
-        const std::wstring wideName = Wide(name);
+        const std::wstring wideName = Utf16(name);
         if (wideName.size() > maxName_) {
             Fail(ERROR_FILENAME_EXCED_RANGE);
         }
@@ -371,7 +347,7 @@ std::string SystemErrorText(unsigned long code) {
     if (text.empty()) {
         return "Error " + std::to_string(code);
     }
-    return Narrow(text);
+    return Utf8(text);
 }
 
 bool WindowsFileSystem::FolderExists(const std::string& path) {
@@ -444,7 +420,7 @@ FolderListing WindowsFileSystem::ListFolder(const Folder& folder) {
         if (wideName == L"." || wideName == L"..") {
             continue;
         }
-        std::string name = Narrow(wideName);
+        std::string name = Utf8(wideName);
         std::string path = JoinPath(folder.Path, name);
         const DWORD attributes = entry.dwFileAttributes;
         const bool isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -569,14 +545,14 @@ bool WindowsFileSystem::IsValidName(const std::string& name) const {
             return false;
         }
     }
-    const std::wstring wide = Wide(name);
+    const std::wstring wide = Utf16(name);
     return !IsReservedStem(wide.substr(0, wide.find(L'.')));
 }
 
 std::string WindowsFileSystem::ComparablePath(const std::string& path) const {
-    std::wstring wide = Wide(path);
+    std::wstring wide = Utf16(path);
     ::CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
-    return Narrow(wide);
+    return Utf8(wide);
 }
 
 FileSystemError WindowsFileSystem::NameTooLong() const {
