@@ -33,6 +33,11 @@ private:
     int code_;
 };
 
+// The service's own descriptions, where the system has none for what it
+// refuses; the same on every system.
+inline constexpr const char* NotARegularFile = "It is not a regular file";
+inline constexpr const char* ChangedSinceRead = "It has changed since it was converted";
+
 // What tells two folders apart however they are reached (device and inode;
 // on Windows, volume serial number and file index).
 struct FolderId {

@@ -23,9 +23,6 @@ namespace {
     Fail(errno);
 }
 
-constexpr const char* NotARegularFile = "It is not a regular file";
-constexpr const char* ChangedSinceRead = "It has changed since it was converted";
-
 // Retries a call that a signal interrupted.
 template <typename Call>
 auto Retrying(Call call) {

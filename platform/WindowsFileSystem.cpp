@@ -15,8 +15,6 @@
 namespace ostrel {
 namespace {
 
-constexpr const char* NotARegularFile = "It is not a regular file";
-constexpr const char* ChangedSinceRead = "It has changed since it was converted";
 constexpr const char* NameWindowsRefuses = "Windows cannot reach a file or folder of this name";
 
 // The errno-style code that callers test, where there is one.
