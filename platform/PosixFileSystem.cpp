@@ -1,4 +1,5 @@
-// The file system services on POSIX systems.
+// The file system services on POSIX systems, with POSIX calls only; what a
+// system offers beyond them is in PosixExtensions.h.
 
 #include "PosixFileSystem.h"
 
@@ -12,16 +13,22 @@
 #include <cstdlib>
 #include <system_error>
 
-namespace ostrel {
-namespace {
+#include "PosixExtensions.h"
 
-[[noreturn]] void Fail(int code) {
+namespace ostrel {
+
+void posix::Fail(int code) {
     throw FileSystemError(std::generic_category().message(code), code);
 }
 
-[[noreturn]] void FailWithErrno() {
+void posix::FailWithErrno() {
     Fail(errno);
 }
+
+namespace {
+
+using posix::Fail;
+using posix::FailWithErrno;
 
 // Retries a call that a signal interrupted.
 template <typename Call>
@@ -189,10 +196,6 @@ private:
     FileIdentity identity_;
 };
 
-bool ProcessFdsVisible() {
-    return ::access("/proc/self/fd", X_OK) == 0;
-}
-
 class PosixOutputFile final : public OutputFile {
 public:
     // With `unflushed`, the folder is noted there for MakeDurable once the
@@ -202,19 +205,9 @@ public:
         : folder_(std::move(folder)),
           unflushed_(unflushed),
           renameWithoutReplace_(features.RenameWithoutReplace) {
-#ifdef O_TMPFILE
-        if (features.UnnamedFiles && ProcessFdsVisible()) {
-            fd_.Reset(::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC | O_NOCTTY, 0666));
-            if (fd_.IsOpen()) {
-                return;
-            }
-            // Where the file system has no unnamed files, the errors vary
-            // (EOPNOTSUPP, EISDIR, EINVAL); anything else is a real failure.
-            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-                FailWithErrno();
-            }
+        if (features.UnnamedFiles) {
+            fd_.Reset(posix::OpenUnnamedFile(folder_));
         }
-#endif
         for (int attempt = 0; !fd_.IsOpen(); ++attempt) {
             temporary_ = folder_ + "/" + TemporaryFileName();
             fd_.Reset(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
@@ -263,7 +256,7 @@ public:
                 LeaveForFlush();
             }
             if (temporary_.empty()) {
-                LinkUnnamed(path);
+                posix::LinkUnnamedFile(fd_.Get(), path);
                 published_ = true;
                 if (const int error = fd_.Close()) {
                     ::unlink(path.c_str());
@@ -279,44 +272,23 @@ public:
         published_ = true;
     }
 
-    int Fd() const {
-        return fd_.Get();
-    }
+    int Fd() const { return fd_.Get(); }
 
 private:
     // Starts the data on its way to the disk now, so that MakeDurable mostly
     // finds it there.
     void LeaveForFlush() {
-#ifdef __linux__
-        ::sync_file_range(fd_.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
-#else
-        if (::fsync(fd_.Get()) != 0) {
-            FailWithErrno();
-        }
-#endif
+        posix::StartDurable(fd_.Get());
         unflushed_->insert(folder_);
     }
 
-    void LinkUnnamed(const std::string& path) {
-        const std::string self = "/proc/self/fd/" + std::to_string(fd_.Get());
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-            FailWithErrno();
-        }
-    }
-
     void RenameTemporary(const std::string& path) {
-#ifdef RENAME_NOREPLACE
         if (renameWithoutReplace_) {
-            if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path.c_str(),
-                            RENAME_NOREPLACE) == 0) {
+            if (posix::RenameWithoutReplace(temporary_, path)) {
                 return;
-            }
-            if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
-                FailWithErrno();
             }
             renameWithoutReplace_ = false;
         }
-#endif
         // Take the name with an empty file of our own, then move the whole
         // file over it: a name someone else holds is never replaced.
         Descriptor placeholder(
@@ -421,13 +393,7 @@ std::unique_ptr<OutputFile> PosixFileSystem::CreateOutputFile(const Folder& fold
 }
 
 ssize_t PosixFileSystem::CopyRange(int from, int to, std::size_t length) {
-#ifdef __linux__
-    return ::copy_file_range(from, nullptr, to, nullptr, length, 0);
-#else
-    (void)from, (void)to, (void)length;
-    errno = ENOSYS;
-    return -1;
-#endif
+    return posix::CopyFileRange(from, to, length);
 }
 
 std::uint64_t PosixFileSystem::CopyRemainder(InputFile& from, OutputFile& to) {
@@ -457,29 +423,15 @@ std::uint64_t PosixFileSystem::CopyRemainder(InputFile& from, OutputFile& to) {
 }
 
 void PosixFileSystem::MakeDurable() {
-    std::set<std::uint64_t> flushed;
+    std::set<std::uint64_t> devices;
     const std::set<std::string> folders = std::move(unflushed_);
     unflushed_.clear();
     for (const std::string& folder : folders) {
         const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        struct stat info {};
-        if (!fd.IsOpen() || ::fstat(fd.Get(), &info) != 0) {
+        if (!fd.IsOpen()) {
             FailWithErrno();
         }
-#ifdef __linux__
-        // One flush of each file system puts every file of the batch and its
-        // name on the disk at once, far faster than one flush a file (each of
-        // which would also flush the disk's own cache).
-        if (flushed.insert(static_cast<std::uint64_t>(info.st_dev)).second &&
-            ::syncfs(fd.Get()) != 0) {
-            FailWithErrno();
-        }
-#else
-        // Each file was flushed as it was published; now its name.
-        if (::fsync(fd.Get()) != 0) {
-            FailWithErrno();
-        }
-#endif
+        posix::FinishDurable(fd.Get(), devices);
     }
 }
 

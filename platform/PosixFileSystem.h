@@ -40,8 +40,8 @@ public:
     std::size_t MaxNameLength(const Folder& folder) override;
 
 protected:
-    // One call of the kernel's in-place copy (copy_file_range): the bytes it
-    // moved, 0 at the end of the input, or -1 with errno set.
+    // One call of the system's in-place copy (Linux's copy_file_range): the
+    // bytes it moved, 0 at the end of the input, or -1 with errno set.
     virtual ssize_t CopyRange(int from, int to, std::size_t length);
 
 private:
