@@ -17,7 +17,7 @@ enum class Answer { Ok, Yes, No };
 class MessageBox {
 public:
     virtual ~MessageBox() = default;
-    // Lines of `prompt` are separated by "\r\n". Returns when the box is closed;
+    // Lines of `prompt` are separated by "\n". Returns when the box is closed;
     // closing it without Yes counts as No after a question.
     virtual Answer Show(const std::string& prompt, const std::string& title, MessageKind kind) = 0;
 };

@@ -8,7 +8,7 @@ namespace ostrel {
 Answer QtMessageBox::Show(const std::string& prompt, const std::string& title, MessageKind kind) {
     QMessageBox box(parent_);
     box.setWindowTitle(ToQt(title));
-    box.setText(ToQt(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    box.setText(ToQt(prompt));
     box.setTextFormat(Qt::PlainText);
     switch (kind) {
         case MessageKind::Critical:
