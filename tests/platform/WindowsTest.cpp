@@ -59,8 +59,8 @@ TEST_F(WindowsOnly, ATakenNameInOtherLetterCaseIsTaken) {
 }
 
 TEST_F(WindowsOnly, DriveRootsKeepTheirBackslashAndPathsTakeEitherSlash) {
-    EXPECT_EQ(ConversionOptions{}.SourcePath, "C:\\");
-    EXPECT_EQ(ConversionOptions{}.OutputPath, "C:\\");
+    EXPECT_EQ(StoredOptions{}.SourcePath, "C:\\");
+    EXPECT_EQ(StoredOptions{}.OutputPath, "C:\\");
     const Folder root = files.GetFolder("c:/");
     EXPECT_EQ(root.Path, "C:\\");
     EXPECT_EQ(root.Name, "");
