@@ -1,6 +1,8 @@
 #include "StoredOptions.h"
 
 #include <cstdlib>
+#include <type_traits>
+#include <vector>
 
 namespace ostrel {
 namespace {

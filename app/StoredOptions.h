@@ -16,7 +16,6 @@
 #include <string_view>
 #include <utility>
 #include <variant>
-#include <vector>
 
 #include "ConversionOptions.h"
 

@@ -1,11 +1,8 @@
-#include <algorithm>
+#include "SingleFileConversion.h"
+
 #include <array>
-#include <cerrno>
 #include <chrono>
 #include <ctime>
-#include <system_error>
-
-#include "SingleFileConversion.h"
 
 #include "ComposeFileName.h"
 #include "JpegHead.h"

@@ -74,5 +74,68 @@ TEST(Settings, UnloadableValuesFallBackToTheirDefaults) {
     }
 }
 
+TEST(EngineOptions, EachStoredValueReachesItsOwnEngineOption) {
+    const StoredOptions first;
+    const ConversionOptions defaults = EngineOptions(first);
+    EXPECT_EQ(defaults, ConversionOptions{});
+    const auto with = [&](auto StoredOptions::*field, auto value) {
+        StoredOptions stored = first;
+        stored.*field = value;
+        return EngineOptions(stored);
+    };
+    using S = StoredOptions;
+    for (const auto& [value, mode] : {std::pair{-1, SubfolderMode::None},
+                                      {0, SubfolderMode::None},
+                                      {1, SubfolderMode::Matching},
+                                      {2, SubfolderMode::TopLevel},
+                                      {7, SubfolderMode::TopLevel}}) {
+        EXPECT_EQ(with(&S::ProcessSubfolders, ListIndex(value)).Subfolders, mode) << value;
+    }
+    for (const auto& [value, deletion] : {std::pair{-1, SourceDeletion::None},
+                                          {1, SourceDeletion::Pictures},
+                                          {2, SourceDeletion::AllSonyFiles},
+                                          {3, SourceDeletion::None}}) {
+        EXPECT_EQ(with(&S::DeleteSourceFiles, ListIndex(value)).DeleteFiles, deletion) << value;
+    }
+    EXPECT_TRUE(with(&S::DeleteSourceSubfolders, ListIndex(1)).DeleteEmptySubfolders);
+    EXPECT_FALSE(with(&S::DeleteSourceSubfolders, ListIndex(-1)).DeleteEmptySubfolders);
+    for (const auto& [value, format] : {std::pair{0, NameFormat::HistoryData1},
+                                        {1, NameFormat::HistoryData2Short},
+                                        {2, NameFormat::HistoryData2Long},
+                                        {-1, NameFormat::HistoryData2Long},
+                                        {3, NameFormat::HistoryData2Long}}) {
+        EXPECT_EQ(with(&S::JPGNameFormat, ListIndex(value)).Format, format) << value;
+    }
+    // A mode is its second choice at 2 only; IllegalCharacters translates at 1 only.
+    for (const Mode mode : {0, 2, 3, 255}) {
+        const bool two = mode == 2;
+        EXPECT_EQ(with(&S::SerialNumberMode, mode).Serial,
+                  two ? SerialNumbers::Always : SerialNumbers::WhenNeeded);
+        EXPECT_EQ(with(&S::ExtractEditedDifferent, mode).Revised,
+                  two ? RevisedDate::Always : RevisedDate::WhenDifferent);
+        EXPECT_EQ(with(&S::IllegalCharacters, mode).Illegal, IllegalCharacters::Remove);
+    }
+    // Each check box switches its own component, and AddSerialNumber nothing.
+    const std::pair<CheckBox S::*, bool NameComponents::*> boxes[] = {
+        {&S::ExtractRecorded, &NameComponents::Recorded},
+        {&S::ExtractAlbumNumber, &NameComponents::AlbumNumber},
+        {&S::ExtractShotNumber, &NameComponents::ShotNumber},
+        {&S::ExtractLensOrientation, &NameComponents::LensOrientation},
+        {&S::ExtractFlash, &NameComponents::Flash},
+        {&S::ExtractShutter, &NameComponents::ShutterSpeed},
+        {&S::ExtractQuality, &NameComponents::Quality},
+        {&S::ExtractEdited, &NameComponents::Revised},
+        {&S::ExtractComment, &NameComponents::Comment},
+        {&S::AddDeviceName, &NameComponents::DeviceName},
+    };
+    for (const auto& [box, component] : boxes) {
+        ConversionOptions expected = defaults;
+        expected.Include.*component = false;
+        EXPECT_EQ(with(box, CheckBox(0)), expected);
+    }
+    EXPECT_EQ(with(&S::AddSerialNumber, CheckBox(0)), defaults);
+    EXPECT_EQ(with(&S::DeviceName, std::string("Mine")).DeviceName, "Mine");
+}
+
 }  // namespace
 }  // namespace ostrel
