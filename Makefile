@@ -1,10 +1,15 @@
 # The two commands a new user needs: `make run` and `make test`.
 # Both install what is missing (Debian packages), build, then run.
 
-BUILD      ?= build
-ASAN_BUILD ?= build-asan
-FUZZ_BUILD ?= build-fuzz
-WIN_BUILD  ?= build-windows
+# Each build is a preset of CMakePresets.json (`cmake --preset NAME`), in the
+# preset's own folder: dev in build/, asan in build-asan/, fuzz in build-fuzz/,
+# windows in build-windows/, release in build-release/. A build folder is
+# configured again when CMakePresets.json changes.
+BUILD      := build
+ASAN_BUILD := build-asan
+FUZZ_BUILD := build-fuzz
+WIN_BUILD  := build-windows
+REL_BUILD  := build-release
 FUZZ_SECONDS ?= 300
 JOBS       ?= $(shell nproc)
 
@@ -16,34 +21,30 @@ all: build
 deps:
 	@scripts/install-deps
 
-$(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_WERROR=ON
+$(BUILD)/build.ninja: CMakePresets.json
+	cmake --preset dev
 
 build: deps $(BUILD)/build.ninja
-	cmake --build $(BUILD) -j $(JOBS)
+	cmake --build --preset dev -j $(JOBS)
 
-$(ASAN_BUILD)/build.ninja:
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOSTREL_WERROR=ON \
-	    -DOSTREL_SANITIZE=ON -DOSTREL_GUI=OFF -DOSTREL_BENCH=OFF
+$(ASAN_BUILD)/build.ninja: CMakePresets.json
+	cmake --preset asan
 
 # The engine and command-line tests again, under AddressSanitizer and UBSan.
 test-asan: deps $(ASAN_BUILD)/build.ninja
-	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=10
 
-$(FUZZ_BUILD)/build.ninja:
-	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOSTREL_WERROR=ON \
-	    -DOSTREL_SANITIZE=ON -DOSTREL_FUZZ=ON -DOSTREL_GUI=OFF -DOSTREL_CLI=OFF \
-	    -DOSTREL_TESTS=OFF -DOSTREL_BENCH=OFF
+$(FUZZ_BUILD)/build.ninja: CMakePresets.json
+	cmake --preset fuzz
 
 # Header decoding and name composition, and the Exif segment's place in the
 # JPEG data, under libFuzzer, ASan and UBSan, for
 # FUZZ_SECONDS (a few minutes each by default), from the seed corpora in
 # fuzz/corpus (which ctest replays in every test build).
 fuzz: deps $(FUZZ_BUILD)/build.ninja
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake --build --preset fuzz -j $(JOBS)
 	mkdir -p $(FUZZ_BUILD)/corpus
 	mkdir -p $(FUZZ_BUILD)/corpus-jpeg-head
 	$(FUZZ_BUILD)/fuzz/ostrel-fuzz-names -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
@@ -52,7 +53,7 @@ fuzz: deps $(FUZZ_BUILD)/build.ninja
 	    $(FUZZ_BUILD)/corpus-jpeg-head fuzz/corpus/jpeg-head
 
 test: build
-	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	ctest --preset dev -j $(JOBS)
 	$(MAKE) --no-print-directory test-asan
 
 run: build
@@ -92,31 +93,34 @@ $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake:
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake -DCMAKE_INSTALL_PREFIX=$(WIN_DEPS)
 	cmake --build $(WIN_BUILD)/deps-build -j $(JOBS) --target install
 
-$(WIN_BUILD)/build.ninja: $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake
-	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_WERROR=ON \
-	    -DOSTREL_GUI=OFF -DOSTREL_BENCH=OFF -DOSTREL_EXIF=OFF \
-	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
-	    -DGTest_DIR=$(WIN_DEPS)/lib/cmake/GTest -DCLI11_DIR=$(WIN_DEPS)/lib/cmake/CLI11 \
-	    -DCMAKE_CROSSCOMPILING_EMULATOR=$(CURDIR)/scripts/wine-run
+# The windows preset finds them there ($(WIN_DEPS) is its GTest_DIR and CLI11_DIR).
+$(WIN_BUILD)/build.ninja: CMakePresets.json $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake
+	cmake --preset windows
 
 windows:
 	@scripts/install-deps windows
 	$(MAKE) --no-print-directory $(WIN_BUILD)/build.ninja
-	cmake --build $(WIN_BUILD) -j $(JOBS)
+	cmake --build --preset windows -j $(JOBS)
 
 # The engine and command-line tests under Wine, in a Wine prefix of their own
 # ($(WIN_BUILD)/wine); needs no display.
 test-windows: windows
-	ctest --test-dir $(WIN_BUILD) --output-on-failure -j $(JOBS)
+	ctest --preset windows -j $(JOBS)
 
 # PREFIX=/usr/local by default; DESTDIR is honoured.
 PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# The Debian package, $(BUILD)/ostrel_<version>_amd64.deb, with CPack.
-package: build
-	cmake --build $(BUILD) --target package
+# The Debian package, $(REL_BUILD)/ostrel_<version>_amd64.deb, with CPack, from
+# the release preset: the programs alone, Release at -O2 as Debian's archive
+# builds, with Debian's hardening flags (dpkg-buildflags), in a folder of its own.
+$(REL_BUILD)/build.ninja: CMakePresets.json
+	cmake --preset release
+
+package: deps $(REL_BUILD)/build.ninja
+	cmake --build --preset release -j $(JOBS)
+	cpack --preset release
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) $(REL_BUILD)
