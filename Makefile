@@ -14,7 +14,7 @@ FUZZ_SECONDS ?= 300
 JOBS       ?= $(shell nproc)
 
 .PHONY: all deps build test test-asan fuzz run samples demo bench screenshots install package \
-        windows test-windows format format-check clean
+        windows test-windows format format-check tidy clean
 
 all: build
 
@@ -131,6 +131,13 @@ format:
 format-check:
 	@scripts/install-deps format
 	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+
+# clang-tidy with the checks of .clang-tidy over the product code in the dev
+# build's compile database (not the tests, nor moc, uic or rcc's output).
+# It reports and does not fail on a finding.
+tidy: build
+	@scripts/install-deps tidy
+	scripts/tidy $(BUILD) $(JOBS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) $(REL_BUILD)
