@@ -22,9 +22,9 @@ std::optional<long> Loaded(const OptionField& field, const std::string& text) {
     switch (field.Kind) {
         case OptionKind::List:  // -1 (no entry) or one of the entries
             return Decimal(text, -1, static_cast<long>(field.Entries.size()) - 1);
-        case OptionKind::CheckBox:
+        case OptionKind::Check:
             return Decimal(text, 0, 1);
-        case OptionKind::Mode:  // 1 stays 1, any other 8-bit value becomes 2
+        case OptionKind::ButtonPair:  // 1 stays 1, any other 8-bit value becomes 2
             if (const auto value = Decimal(text, 0, 255)) {
                 return *value == 1 ? 1 : 2;
             }

@@ -50,12 +50,12 @@ OptionField List(const char* key, ListIndex S::*field, std::span<const std::stri
 }
 
 OptionField Check(const char* key, CheckBox S::*field, const char* omitWord = nullptr) {
-    return {Advanced, key, OptionKind::CheckBox, field, {}, {}, omitWord};
+    return {Advanced, key, OptionKind::Check, field, {}, {}, omitWord};
 }
 
 OptionField ModeOf(const char* key, Mode S::*field, std::array<const char*, 2> buttons,
                    const char* option, std::span<const OptionWord> words, const char* help) {
-    return {Advanced, key, OptionKind::Mode, field, {}, buttons, option, words, help};
+    return {Advanced, key, OptionKind::ButtonPair, field, {}, buttons, option, words, help};
 }
 
 const std::vector<OptionField>& Table() {

@@ -65,10 +65,10 @@ struct StoredOptions {
 ConversionOptions EngineOptions(const StoredOptions& stored);
 
 enum class OptionKind {
-    Text,      // a text box
-    List,      // a drop-down list of fixed entries
-    CheckBox,  // 0 or 1
-    Mode,      // 1 or 2, set by a pair of option buttons
+    Text,        // a text box
+    List,        // a drop-down list of fixed entries
+    Check,       // a check box: 0 or 1
+    ButtonPair,  // a mode: 1 or 2, set by a pair of option buttons
 };
 
 // A word of an ostrel-convert option and the stored value it stands for.

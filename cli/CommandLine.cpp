@@ -53,7 +53,7 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
         if (field.Option == nullptr) {
             continue;
         }
-        if (field.Kind == OptionKind::CheckBox) {
+        if (field.Kind == OptionKind::Check) {
             omitWords.emplace_back(field.Option);
         } else if (field.Kind != OptionKind::Text) {
             Given& g = given.emplace_back();
@@ -134,7 +134,7 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
         }
     }
     for (const OptionField& field : OptionTable()) {
-        if (field.Kind == OptionKind::CheckBox && field.Option != nullptr &&
+        if (field.Kind == OptionKind::Check && field.Option != nullptr &&
             std::find(omit.begin(), omit.end(), field.Option) != omit.end()) {
             field.SetNumber(o, 0);
         }

@@ -71,7 +71,7 @@ Coded<ExposureTime> ShutterSpeedOf(std::uint16_t code) {
 long DaysFromCivil(long year, unsigned month, unsigned day) {
     year -= month <= 2 ? 1 : 0;
     const long era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(year - era * 400);
+    const auto yoe = static_cast<unsigned>(year - era * 400);
     const unsigned doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + static_cast<long>(doe) - 719468;
@@ -80,7 +80,7 @@ long DaysFromCivil(long year, unsigned month, unsigned day) {
 void CivilFromDays(long days, int& year, int& month, int& day) {
     days += 719468;
     const long era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(days - era * 146097);
+    const auto doe = static_cast<unsigned>(days - era * 146097);
     const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
     const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
     const unsigned mp = (5 * doy + 2) / 153;

@@ -187,10 +187,10 @@ void MainWindow::LoadSettings() {
                 findChild<QComboBox*>(name)->setCurrentIndex(
                     static_cast<int>(field.Number(options)));
                 break;
-            case OptionKind::CheckBox:
+            case OptionKind::Check:
                 findChild<QCheckBox*>(name)->setChecked(field.Number(options) != 0);
                 break;
-            case OptionKind::Mode:
+            case OptionKind::ButtonPair:
                 // A mode keeps its button while the pair is disabled.
                 ButtonOf(this, field, field.Number(options))->setChecked(true);
                 break;
@@ -211,10 +211,10 @@ StoredOptions MainWindow::FillOptions() const {
             case OptionKind::List:
                 field.SetNumber(options, findChild<QComboBox*>(name)->currentIndex());
                 break;
-            case OptionKind::CheckBox:
+            case OptionKind::Check:
                 field.SetNumber(options, findChild<QCheckBox*>(name)->isChecked() ? 1 : 0);
                 break;
-            case OptionKind::Mode:
+            case OptionKind::ButtonPair:
                 field.SetNumber(options, ButtonOf(this, field, 1)->isChecked() ? 1 : 2);
                 break;
         }

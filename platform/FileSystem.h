@@ -43,6 +43,7 @@ inline constexpr const char* ChangedSinceRead = "It has changed since it was con
 struct FolderId {
     std::uint64_t Device = 0;
     std::uint64_t Inode = 0;
+    // NOLINTNEXTLINE(modernize-use-nullptr): clang-tidy 14 misreads the defaulted comparison
     auto operator<=>(const FolderId&) const = default;
 };
 

@@ -67,7 +67,9 @@ public:
             if (!picked_.endsWith('/')) {
                 picked_ += '/';
             }
-            QDialog::accept();
+            // Past QFileDialog's own accept, which would open the folder
+            // instead of taking it.
+            QDialog::accept();  // NOLINT(bugprone-parent-virtual-call)
             return;
         }
         const QStringList names = selectedFiles();

@@ -111,10 +111,10 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo)
     EXPECT_EQ(stored.ProcessSubfolders, 0);
 
     for (const char* line : {"only-one", "--format 3.x a b", "--omit colour a b", "a b c"}) {
-        const cli::Parsed parsed = Parse(line);
-        EXPECT_FALSE(parsed.Command);
-        EXPECT_EQ(parsed.ExitStatus, 2);
-        EXPECT_EQ(parsed.Error.rfind("ostrel-convert: ", 0), 0U) << parsed.Error;
+        const cli::Parsed bad = Parse(line);
+        EXPECT_FALSE(bad.Command);
+        EXPECT_EQ(bad.ExitStatus, 2);
+        EXPECT_EQ(bad.Error.rfind("ostrel-convert: ", 0), 0U) << bad.Error;
     }
     EXPECT_NE(Parse("--help").Output.find("--delete-empty-subfolders"), std::string::npos);
     EXPECT_EQ(Parse("--version").Output, "ostrel-convert 2.08.0014\n");
