@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <optional>
+#include <utility>
 
 namespace ostrel {
 namespace {
@@ -44,12 +45,14 @@ std::string FormAppName(const std::string& title, int major, int minor) {
 StoredOptions LoadOptions(SettingsStore& store, const std::string& appName) {
     StoredOptions options;
     for (const OptionField& field : OptionTable()) {
-        if (field.Kind == OptionKind::Text) {
-            field.SetText(options,
-                          store.Read(appName, field.Section, field.Key, field.Text(options)));
-        } else if (const auto value =
-                       Loaded(field, store.Read(appName, field.Section, field.Key,
-                                                std::to_string(field.Number(options))))) {
+        const bool text = field.Kind == OptionKind::Text;
+        // A missing key reads as the default, as stored.
+        std::string stored =
+            store.Read(appName, field.Section, field.Key,
+                       text ? field.Text(options) : std::to_string(field.Number(options)));
+        if (text) {
+            field.SetText(options, std::move(stored));
+        } else if (const auto value = Loaded(field, stored)) {
             field.SetNumber(options, *value);
         }
     }
