@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws Ostrel's icon (16, 32, 48, 128 and 256 pixels) and the Calvenor logo
 (35 pixels, and 70 for screens scaled to 200%) as PNG files, and the icon as
-SVG, into frontend/icons/. Pure Python, no packages."""
+SVG, into frontend/icons/, and the icon's sizes together as ostrel.ico, the
+icon of the Windows programs. Pure Python, no packages."""
 import math
 import os
 import struct
@@ -40,6 +41,24 @@ def png(path, size, pixel):
     data = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + chunk(b"IEND", b"")
     with open(path, "wb") as f:
         f.write(data)
+
+
+def ico(path, pngs):
+    """Writes an ICO file that holds each PNG file as it is (Windows Vista on)."""
+    images = []
+    for name in pngs:
+        with open(name, "rb") as f:
+            images.append(f.read())
+    head = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(head) + 16 * len(images)
+    entries = b""
+    for data in images:
+        width, height = struct.unpack(">II", data[16:24])
+        entries += struct.pack("<BBBBHHII", width % 256, height % 256, 0, 0, 1, 32,
+                               len(data), offset)
+        offset += len(data)
+    with open(path, "wb") as f:
+        f.write(head + entries + b"".join(images))
 
 
 def rounded(x, y, x0, y0, x1, y1, r):
@@ -96,3 +115,5 @@ if __name__ == "__main__":
     png(os.path.join(HERE, "calvenor-70.png"), 70, logo)
     with open(os.path.join(HERE, "ostrel.svg"), "w") as f:
         f.write(SVG)
+    ico(os.path.join(HERE, "ostrel.ico"),
+        [os.path.join(HERE, f"ostrel-{size}.png") for size in (16, 32, 48, 256)])
