@@ -71,8 +71,12 @@ TEST_F(ConversionRequestTest, WarningsStopTheRequestInTheirOrder) {
 }
 
 TEST_F(ConversionRequestTest, ARunInItsOrderWithTheSummary) {
+    // The same picture twice, both into the output folder itself: the second
+    // is saved with a serial number (in folders of their own, as Windows has
+    // no two names in one folder that differ in letter case only).
     Picture("PSN00001.PMP");
-    Picture("PSN00001.pmp");  // the same name: saved with a serial number
+    Picture("Alpha/PSN00001.PMP");
+    options.ProcessSubfolders = 2;
     EXPECT_EQ(Request().FileCount, 2);
     EXPECT_EQ(user.Calls,
               (Names{"busy:1", "busy:0", "message:Convert", "max:2", "pos:0", "visible:1", "busy:1",

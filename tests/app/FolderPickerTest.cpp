@@ -24,7 +24,9 @@ TEST(FolderPicker, ThePickedFileGivesItsFolder) {
     test::RecordingUser user;
     std::string text = " typed, not a folder";
     const auto run = [&] {
-        return RunFolderPicker(PickerKind::Source, text, dialog, files, user, '/');
+        // The system's own separator: "\\" on Windows, where the tree's paths have it.
+        return RunFolderPicker(PickerKind::Source, text, dialog, files, user,
+                               static_cast<char>(fs::path::preferred_separator));
     };
     dialog.Answer = (tree.Folder("Pics") / "PSN00001.PMP").string();
     EXPECT_TRUE(run());
@@ -38,7 +40,7 @@ TEST(FolderPicker, ThePickedFileGivesItsFolder) {
     EXPECT_TRUE(user.Messages.empty());
 
     // The folder vanished after the dialog closed: said so, and not shown again.
-    dialog.Answer = (tree / "gone/PSN00001.PMP").string();
+    dialog.Answer = (tree / "gone" / "PSN00001.PMP").string();
     EXPECT_FALSE(run());
     EXPECT_EQ(text, (tree / "Pics").string());
     EXPECT_EQ(user.Prompts,
