@@ -81,11 +81,13 @@ bench: build
 	@scripts/install-deps bench
 	bench/run.sh $(BUILD)
 
-# The engine, ostrel-convert.exe and their tests for 64-bit Windows, built
-# with MinGW-w64 into $(WIN_BUILD), and the zip file a Windows user downloads.
-# GoogleTest and CLI11 come from Debian's packages, built with the same
-# toolchain into $(WIN_BUILD)/deps. The window needs Qt for Windows, and --exif
-# Exiv2 for Windows: neither is here.
+# The engine, the window (ostrel.exe), ostrel-convert.exe and their tests for
+# 64-bit Windows, built with MinGW-w64 into $(WIN_BUILD), and the zip file a
+# Windows user downloads. GoogleTest and CLI11 come from Debian's packages,
+# built with the same toolchain into $(WIN_BUILD)/deps; Qt is a static build
+# of Debian's qt6-base source, made once by scripts/build-qt-windows into
+# ~/.cache/ostrel (about 15 minutes on two cores) and reused. --exif needs
+# Exiv2 for Windows, which is not here.
 WIN_DEPS := $(CURDIR)/$(WIN_BUILD)/deps
 
 $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake:
@@ -93,17 +95,19 @@ $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake:
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake -DCMAKE_INSTALL_PREFIX=$(WIN_DEPS)
 	cmake --build $(WIN_BUILD)/deps-build -j $(JOBS) --target install
 
-# The windows preset finds them there ($(WIN_DEPS) is its GTest_DIR and CLI11_DIR).
+# The windows preset finds them there ($(WIN_DEPS) is its GTest_DIR and
+# CLI11_DIR), and Qt in $OSTREL_QT_PREFIX, the last line build-qt-windows prints.
 $(WIN_BUILD)/build.ninja: CMakePresets.json $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake
-	cmake --preset windows
+	OSTREL_QT_PREFIX="$$(JOBS=$(JOBS) scripts/build-qt-windows | tail -n 1)" && \
+	    test -n "$$OSTREL_QT_PREFIX" && OSTREL_QT_PREFIX="$$OSTREL_QT_PREFIX" cmake --preset windows
 
 windows:
 	@scripts/install-deps windows
 	$(MAKE) --no-print-directory $(WIN_BUILD)/build.ninja
 	cmake --build --preset windows -j $(JOBS)
 
-# The engine and command-line tests under Wine, in a Wine prefix of their own
-# ($(WIN_BUILD)/wine); needs no display.
+# The engine, command-line and window tests under Wine (the window offscreen),
+# in a Wine prefix of their own ($(WIN_BUILD)/wine); needs no display.
 test-windows: windows
 	ctest --preset windows -j $(JOBS)
 

@@ -18,6 +18,11 @@
 namespace ostrel {
 namespace {
 
+// A path as the window shows it: in the system's own form, with "\" on Windows.
+QString Shown(const fs::path& path) {
+    return QDir::toNativeSeparators(QString::fromStdU16String(path.u16string()));
+}
+
 class WindowTest : public ::testing::Test {
 protected:
     void Open() {
@@ -43,8 +48,8 @@ protected:
     // Drags `path` from a file manager (as a link and as text) onto a box.
     Qt::DropAction Drop(const char* box, const fs::path& path) {
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(ToQt(path))});
-        data.setText(ToQt(path));
+        data.setUrls({QUrl::fromLocalFile(Shown(path))});
+        data.setText(Shown(path));
         const auto actions = Qt::MoveAction | Qt::CopyAction;
         QDragEnterEvent enter(QPoint(4, 4), actions, &data, Qt::LeftButton, {});
         QApplication::sendEvent(Get<QLineEdit>(box), &enter);
@@ -66,7 +71,7 @@ protected:
     static void TypeAndAccept(QFileDialog* shown, const fs::path& path) {
         auto* name = shown->findChild<QLineEdit*>("fileNameEdit");
         name->clear();
-        QTest::keyClicks(name, ToQt(path));
+        QTest::keyClicks(name, Shown(path));
         name->completer()->popup()->hide();  // as a first Enter would
         QTest::keyClick(name, Qt::Key_Return);
     }
@@ -86,16 +91,16 @@ protected:
         return names;
     }
     void SetText(const char* box, const fs::path& path) {
-        Get<QLineEdit>(box)->setText(ToQt(path));
+        Get<QLineEdit>(box)->setText(Shown(path));
     }
     QString Stored(const char* key) { return ini.value(key).toString(); }
 
     test::TempTree tree;
     test::FaultyFileSystem files;
     test::RecordingUser user;
-    QtSettingsStore settings{ToQt(tree / "settings")};
+    QtSettingsStore settings{Shown(tree / "settings")};
     // The same file: QSettings objects of one process share what they hold.
-    QSettings ini{ToQt(tree / "settings/Ostrel 2.8.conf"), QSettings::IniFormat};
+    QSettings ini{Shown(tree / "settings/Ostrel 2.8.conf"), QSettings::IniFormat};
     QtFileDialog dialog;
     test::FakeShell shell;
     std::unique_ptr<MainWindow> window;
@@ -131,12 +136,12 @@ TEST_F(WindowTest, FirstRunShowsTheDefaultsAndClosingSavesThem) {
     });
     Click("BrowseSourceButton");
     EXPECT_EQ(listed, QStringList{"psn00001.pmp"});
-    EXPECT_EQ(Text("SourcePath"), ToQt(tree / "Other"));
+    EXPECT_EQ(Text("SourcePath"), Shown(tree / "Other"));
     Click("CancelButton");
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(Stored("Main/JPGNameFormat"), "2");
     EXPECT_EQ(Stored("Advanced/IllegalCharacters"), "2");
-    EXPECT_EQ(Stored("Main/SourcePath"), ToQt(tree / "Other"));
+    EXPECT_EQ(Stored("Main/SourcePath"), Shown(tree / "Other"));
 }
 
 TEST_F(WindowTest, CaptionClicksToggleAndDisabledPairsKeepTheirSelection) {
@@ -199,8 +204,8 @@ TEST_F(WindowTest, OkConvertsEndToEnd) {
                                      "Standard PIC002 PSN001.jpg"),
               test::EveryByte());
     EXPECT_TRUE(fs::is_empty(tree / "S/PIC00002"));
-    EXPECT_EQ(Text("SourcePath"), ToQt(tree / "S/PIC00002"));
-    EXPECT_EQ(Text("OutputPath"), ToQt(tree / "O"));
+    EXPECT_EQ(Text("SourcePath"), Shown(tree / "S/PIC00002"));
+    EXPECT_EQ(Text("OutputPath"), Shown(tree / "O"));
     EXPECT_EQ(bar->value(), 1);
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
 }
@@ -225,10 +230,10 @@ TEST_F(WindowTest, NoInputNoDropAndNoClosingWhileARunWorks) {
     // Idle, a dropped folder fills the box, a dropped file gives its folder,
     // and the file manager is never told that anything moved.
     EXPECT_EQ(Drop("SourcePath", tree / "Pics"), Qt::CopyAction);
-    EXPECT_EQ(Text("SourcePath"), ToQt(tree / "Pics"));
+    EXPECT_EQ(Text("SourcePath"), Shown(tree / "Pics"));
     tree.Write("Out/PSN00001.PMP", "");
     Drop("OutputPath", tree / "Out/PSN00001.PMP");
-    EXPECT_EQ(Text("OutputPath"), ToQt(tree / "Out"));
+    EXPECT_EQ(Text("OutputPath"), Shown(tree / "Out"));
 }
 
 TEST_F(WindowTest, TheOutputPickerListsEveryFileAndTakesOnlyAnExistingFolder) {
@@ -255,7 +260,7 @@ TEST_F(WindowTest, TheOutputPickerListsEveryFileAndTakesOnlyAnExistingFolder) {
     EXPECT_EQ(listed, QStringList{"README"});
     EXPECT_TRUE(keptOpen);
     EXPECT_TRUE(warning.contains("not found")) << FromQt(warning);
-    EXPECT_EQ(Text("OutputPath"), ToQt(tree / "Elsewhere"));
+    EXPECT_EQ(Text("OutputPath"), Shown(tree / "Elsewhere"));
     EXPECT_TRUE(user.Messages.empty());  // the dialog warned, not the program
 }
 
