@@ -15,6 +15,10 @@ std::wstring SubkeyOf(const std::string& application, const std::string& section
     return L"Software\\Ostrel\\" + Utf16(application) + L"\\" + Utf16(section);
 }
 
+// QSettings marks its own encodings ("@Variant(...)", "@ByteArray(...)") with
+// a leading "@", so a text that begins with "@" is kept with another before it.
+constexpr char kMark = '@';
+
 }  // namespace
 
 std::string RegistrySettingsStore::Read(const std::string& application, const std::string& section,
@@ -33,7 +37,11 @@ std::string RegistrySettingsStore::Read(const std::string& application, const st
         return fallback;
     }
     value.resize(wcsnlen(value.c_str(), value.size()));
-    return Utf8(value);
+    std::string text = Utf8(value);
+    if (text.size() >= 2 && text[0] == kMark && text[1] == kMark) {
+        text.erase(0, 1);
+    }
+    return text;
 }
 
 void RegistrySettingsStore::Write(const std::string& application, const std::string& section,
@@ -43,7 +51,7 @@ void RegistrySettingsStore::Write(const std::string& application, const std::str
                           KEY_SET_VALUE, nullptr, &handle, nullptr) != ERROR_SUCCESS) {
         return;
     }
-    const std::wstring text = Utf16(value);
+    const std::wstring text = Utf16(value.starts_with(kMark) ? kMark + value : value);
     ::RegSetValueExW(handle, Utf16(key).c_str(), 0, REG_SZ,
                      reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));

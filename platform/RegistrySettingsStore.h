@@ -1,7 +1,8 @@
 #pragma once
 // The settings store in the Windows registry, where the window's QSettings
 // keeps its options: HKEY_CURRENT_USER\Software\Ostrel\<application>\<section>,
-// one REG_SZ value for each key. Needs no Qt, so that ostrel-convert reads
+// one REG_SZ value for each key, a text that begins with "@" with another "@"
+// before it, as QSettings writes it. Needs no Qt, so that ostrel-convert reads
 // what the window stored.
 
 #include "SettingsStore.h"

@@ -43,8 +43,12 @@ void QtSettingsStore::Write(const std::string& application, const std::string& s
     settings->setValue(KeyOf(section, key), ToQt(value));
 }
 
+// On Windows the command line reads the registry without Qt
+// (RegistrySettingsStore.cpp), which is the user's store there.
+#ifndef _WIN32
 std::unique_ptr<SettingsStore> MakeUserSettingsStore() {
     return std::make_unique<QtSettingsStore>();
 }
+#endif
 
 }  // namespace ostrel

@@ -13,6 +13,11 @@
 #include "QtFileDialog.h"
 #include "QtSettingsStore.h"
 #include "QtText.h"
+#ifdef _WIN32
+#include <windows.h>
+
+#include "RegistrySettingsStore.h"
+#endif
 #include "TempTree.h"
 
 namespace ostrel {
@@ -288,6 +293,28 @@ TEST_F(WindowTest, AboutWindowLabelsAndLinks) {
     EXPECT_EQ(user.Prompts, (test::Names{"Unable to open \"http://www.calvenor.example\".",
                                          "Unable to open email client."}));
 }
+
+#ifdef _WIN32
+// The window keeps its options in the registry through QSettings' native
+// format; ostrel-convert --from-settings reads them there without Qt, and
+// what either writes the other reads, "@" included.
+TEST(WindowsRegistry, TheWindowsOptionsAreWhereOstrelConvertReadsThem) {
+    const std::string app = "Ostrel Window Test 0.0";
+    QtSettingsStore window;
+    RegistrySettingsStore convert;
+    window.Write(app, "Main", "SourcePath", "C:\\Bilder \xC3\xBC");
+    window.Write(app, "Main", "OutputPath", "@D:\\Out");
+    convert.Write(app, "Main", "Comment", "@home");
+    EXPECT_EQ(convert.Read(app, "Main", "SourcePath", "none"), "C:\\Bilder \xC3\xBC");
+    EXPECT_EQ(convert.Read(app, "Main", "OutputPath", "none"), "@D:\\Out");
+    EXPECT_EQ(window.Read(app, "Main", "Comment", "none"), "@home");
+    EXPECT_EQ(window.Read(app, "Main", "SourcePath", "none"), "C:\\Bilder \xC3\xBC");
+    EXPECT_EQ(convert.Read(app, "Other", "SourcePath", "none"), "none");
+    QSettings native(QSettings::NativeFormat, QSettings::UserScope, "Ostrel", ToQt(app));
+    EXPECT_EQ(native.childGroups(), QStringList{"Main"});
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ostrel\\Ostrel Window Test 0.0");
+}
+#endif
 
 }  // namespace
 }  // namespace ostrel
