@@ -107,9 +107,13 @@ windows:
 	cmake --build --preset windows -j $(JOBS)
 
 # The engine, command-line and window tests under Wine (the window offscreen),
-# in a Wine prefix of their own ($(WIN_BUILD)/wine); needs no display.
+# in a Wine prefix of their own ($(WIN_BUILD)/wine); needs no display. Then
+# the window itself, on Xvfb in a fresh Wine prefix (scripts/windows-smoke-test),
+# with a screenshot in $(WIN_BUILD)/screenshots/windows-main.png, which is
+# what docs/screenshots/windows-main.png shows.
 test-windows: windows
 	ctest --preset windows -j $(JOBS)
+	scripts/windows-smoke-test $(WIN_BUILD) $(WIN_BUILD)/screenshots/windows-main.png
 
 # PREFIX=/usr/local by default; DESTDIR is honoured.
 PREFIX ?= /usr/local
