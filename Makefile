@@ -110,10 +110,12 @@ windows:
 # in a Wine prefix of their own ($(WIN_BUILD)/wine); needs no display. Then
 # the window itself, on Xvfb in a fresh Wine prefix (scripts/windows-smoke-test),
 # with a screenshot in $(WIN_BUILD)/screenshots/windows-main.png, which is
-# what docs/screenshots/windows-main.png shows.
+# what docs/screenshots/windows-main.png shows. Last the installer, installed
+# and uninstalled silently in another fresh Wine prefix.
 test-windows: windows
 	ctest --preset windows -j $(JOBS)
 	scripts/windows-smoke-test $(WIN_BUILD) $(WIN_BUILD)/screenshots/windows-main.png
+	scripts/windows-installer-test $(WIN_BUILD)/ostrel-*-setup.exe
 
 # PREFIX=/usr/local by default; DESTDIR is honoured.
 PREFIX ?= /usr/local
