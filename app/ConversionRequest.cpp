@@ -115,8 +115,8 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     user.SetProgressPosition(0);
     user.SetProgressVisible(true);
     user.SetBusyPointer(true);
+    RunReport report(user, counters, settings.OnWritten);
     {
-        RunReport report(user, counters, settings.OnWritten);
         ConversionRun run(files, report, options);
         run.DryRun = settings.DryRun;
         run.Times = settings.Times;
@@ -125,6 +125,7 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     }
     user.SetBusyPointer(false);
     user.SetProgressVisible(false);
+    report.ShowHeldProblems();
 
     if (settings.Summarise) {
         user.ShowMessage(messages::Summary(outcome.FileCount, counters), messages::ConvertTitle,

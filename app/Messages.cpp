@@ -68,9 +68,18 @@ std::string Description(const Reason& reason) {
 
 }  // namespace
 
-std::string ProblemText(const RunProblem& problem) {
+std::string ProblemLines(const RunProblem& problem) {
     return Context(problem) + "\ndue to the following problem: " + Description(problem.Because) +
-           ".\n\nRemainder of conversion will proceed normally.";
+           ".";
+}
+
+std::string ProblemText(const RunProblem& problem) {
+    return ProblemLines(problem) + "\n\nRemainder of conversion will proceed normally.";
+}
+
+std::string HeldProblems(std::size_t count) {
+    return "The conversion met " + std::to_string(count) + " further problem" +
+           (count == 1 ? "" : "s") + ". See the details for the list.";
 }
 
 std::string DeviceNameUnfit(const std::string& deviceName) {

@@ -3,6 +3,7 @@
 // and ostrel-convert. Lines are separated by "\n"; counts are plain decimal
 // digits, and a noun takes "s" unless the number is exactly 1.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +18,14 @@ inline constexpr const char* ConvertTitle = "Convert";
 // be done, "due to the following problem: ...", an empty line, and the promise
 // that the run goes on.
 std::string ProblemText(const RunProblem& problem);
+// The same without the promise, for the list of problems shown after the run.
+std::string ProblemLines(const RunProblem& problem);
+
+// The check box of a problem's message box in the window; ticked, the run's
+// later problems are held back and shown together once the run has ended.
+inline constexpr const char* ReportAtEnd = "Report further problems at the end";
+// The box that then shows them, with their list in its details.
+std::string HeldProblems(std::size_t count);
 
 // The request's texts.
 inline constexpr const char* SourceFolderMissing =

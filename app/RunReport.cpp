@@ -31,8 +31,27 @@ void RunReport::ProblemMet(const RunProblem& problem) {
     // A folder the run writes into counts the PMP files left in it.
     CounterOf(counters_, problem.What) +=
         problem.What == Action::ConvertFolder ? problem.Because.FilesLeft : 1;
-    user_.ShowMessage(messages::ProblemText(problem), messages::ConvertTitle,
-                      MessageKind::Information);
+    if (holding_) {
+        held_.push_back(messages::ProblemLines(problem));
+        return;
+    }
+    MessageExtras extras{messages::ReportAtEnd, false, {}};
+    user_.ShowMessageWithExtras(messages::ProblemText(problem), messages::ConvertTitle,
+                                MessageKind::Information, extras);
+    holding_ = extras.Checked;
+}
+
+void RunReport::ShowHeldProblems() {
+    if (held_.empty()) {
+        return;
+    }
+    MessageExtras extras;
+    for (const std::string& lines : held_) {
+        extras.Details += (extras.Details.empty() ? "" : "\n\n") + lines;
+    }
+    user_.ShowMessageWithExtras(messages::HeldProblems(held_.size()), messages::ConvertTitle,
+                                MessageKind::Information, extras);
+    held_.clear();
 }
 
 void RunReport::FileWritten(const std::string& path, std::int32_t serialNumber) {

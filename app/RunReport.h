@@ -2,9 +2,12 @@
 // What the user sees of a run as it goes: each problem in a message box (in a
 // terminal, on standard error), each JPG file on the progress bar and to
 // whoever asked for its path; and the numbers that the summary then tells.
+// When the user ticks "Report further problems at the end" in a problem's
+// box, the run's later problems are held back for ShowHeldProblems.
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "RunCounters.h"
 #include "RunObserver.h"
@@ -22,10 +25,16 @@ public:
     void ProblemMet(const RunProblem& problem) override;
     void FileWritten(const std::string& path, std::int32_t serialNumber) override;
 
+    // Once the run has ended: the problems held back, in one box with their
+    // list in its details; nothing when none was.
+    void ShowHeldProblems();
+
 private:
     UserInteraction& user_;
     RunCounters& counters_;
     std::function<void(const std::string&)> onWritten_;
+    bool holding_ = false;
+    std::vector<std::string> held_;
 };
 
 }  // namespace ostrel

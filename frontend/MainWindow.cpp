@@ -298,6 +298,11 @@ Answer MainWindow::ShowMessage(const std::string& prompt, const std::string& tit
     return services_.Messages.Show(prompt, title, kind);
 }
 
+Answer MainWindow::ShowMessageWithExtras(const std::string& prompt, const std::string& title,
+                                         MessageKind kind, MessageExtras& extras) {
+    return services_.Messages.ShowWithExtras(prompt, title, kind, extras);
+}
+
 void MainWindow::SetBusyPointer(bool busy) {
     if (busy && !busy_) {
         busy_ = true;

@@ -50,6 +50,8 @@ public:
     // UserInteraction
     Answer ShowMessage(const std::string& prompt, const std::string& title,
                        MessageKind kind) override;
+    Answer ShowMessageWithExtras(const std::string& prompt, const std::string& title,
+                                 MessageKind kind, MessageExtras& extras) override;
     void SetBusyPointer(bool busy) override;
     void SetProgressMaximum(std::int32_t value) override;
     void SetProgressPosition(std::int32_t value) override;

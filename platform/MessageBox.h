@@ -1,5 +1,6 @@
 #pragma once
-// The modal message box: a prompt, a title, one of four kinds, and the answer.
+// The modal message box: a prompt, a title, one of four kinds, and the answer;
+// where asked, a check box under the prompt and details shown on request.
 
 #include <string>
 
@@ -14,12 +15,24 @@ enum class MessageKind {
 
 enum class Answer { Ok, Yes, No };
 
+// What a box carries beside its prompt.
+struct MessageExtras {
+    std::string CheckBox;  // the caption of a check box under the prompt; none when empty
+    bool Checked = false;  // the check box's state: as shown, then as the box was closed
+    std::string Details;   // lines the box shows on request; none when empty
+};
+
 class MessageBox {
 public:
     virtual ~MessageBox() = default;
-    // Lines of `prompt` are separated by "\n". Returns when the box is closed;
-    // closing it without Yes counts as No after a question.
-    virtual Answer Show(const std::string& prompt, const std::string& title, MessageKind kind) = 0;
+    // Lines of `prompt` and of the details are separated by "\n". Returns when
+    // the box is closed; closing it without Yes counts as No after a question.
+    virtual Answer ShowWithExtras(const std::string& prompt, const std::string& title,
+                                  MessageKind kind, MessageExtras& extras) = 0;
+    Answer Show(const std::string& prompt, const std::string& title, MessageKind kind) {
+        MessageExtras none;
+        return ShowWithExtras(prompt, title, kind, none);
+    }
 };
 
 }  // namespace ostrel

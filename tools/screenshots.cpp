@@ -21,7 +21,8 @@ public:
     std::optional<std::string> ShowOpen(const ostrel::OpenDialogRequest&) override {
         return std::nullopt;
     }
-    ostrel::Answer Show(const std::string&, const std::string&, ostrel::MessageKind) override {
+    ostrel::Answer ShowWithExtras(const std::string&, const std::string&, ostrel::MessageKind,
+                                  ostrel::MessageExtras&) override {
         return ostrel::Answer::No;
     }
     std::optional<ostrel::ShellFailure> Open(const std::string&) override {

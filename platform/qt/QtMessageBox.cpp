@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QMessageBox>
 
 #include "QtMessageBox.h"
@@ -5,11 +6,26 @@
 
 namespace ostrel {
 
-Answer QtMessageBox::Show(const std::string& prompt, const std::string& title, MessageKind kind) {
+Answer QtMessageBox::ShowWithExtras(const std::string& prompt, const std::string& title,
+                                    MessageKind kind, MessageExtras& extras) {
     QMessageBox box(parent_);
     box.setWindowTitle(ToQt(title));
     box.setText(ToQt(prompt));
     box.setTextFormat(Qt::PlainText);
+    if (!extras.Details.empty()) {
+        box.setDetailedText(ToQt(extras.Details));
+    }
+    QCheckBox* check = nullptr;
+    if (!extras.CheckBox.empty()) {
+        check = new QCheckBox(ToQt(extras.CheckBox));  // the box takes it
+        check->setChecked(extras.Checked);
+        box.setCheckBox(check);
+    }
+    const auto checkedWhenClosed = [&] {
+        if (check != nullptr) {
+            extras.Checked = check->isChecked();
+        }
+    };
     switch (kind) {
         case MessageKind::Critical:
             box.setIcon(QMessageBox::Critical);
@@ -28,10 +44,13 @@ Answer QtMessageBox::Show(const std::string& prompt, const std::string& title, M
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+        const bool yes = box.exec() == QMessageBox::Yes;
+        checkedWhenClosed();
+        return yes ? Answer::Yes : Answer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
+    checkedWhenClosed();
     return Answer::Ok;
 }
 

@@ -11,7 +11,8 @@ class QtMessageBox final : public MessageBox {
 public:
     explicit QtMessageBox(QWidget* parent = nullptr) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
-    Answer Show(const std::string& prompt, const std::string& title, MessageKind kind) override;
+    Answer ShowWithExtras(const std::string& prompt, const std::string& title, MessageKind kind,
+                          MessageExtras& extras) override;
 
 private:
     QWidget* parent_;

@@ -11,6 +11,7 @@
 #include "Doubles.h"
 #include "MainWindow.h"
 #include "QtFileDialog.h"
+#include "QtMessageBox.h"
 #include "QtSettingsStore.h"
 #include "QtText.h"
 #ifdef _WIN32
@@ -267,6 +268,59 @@ TEST_F(WindowTest, TheOutputPickerListsEveryFileAndTakesOnlyAnExistingFolder) {
     EXPECT_TRUE(warning.contains("not found")) << FromQt(warning);
     EXPECT_EQ(Text("OutputPath"), Shown(tree / "Elsewhere"));
     EXPECT_TRUE(user.Messages.empty());  // the dialog warned, not the program
+}
+
+TEST_F(WindowTest, ReportAtTheEndGathersTheLaterProblemsIntoOneBox) {
+    for (const char* name : {"PSN00001.PMP", "PSN00002.PMP", "PSN00003.PMP"}) {
+        tree.Write(std::string("S/") + name, test::PmpFile({}, {}));  // no picture data
+    }
+    Open();
+    SetText("SourcePath", tree / "S");
+    SetText("OutputPath", tree.Folder("O"));
+    user.TickCheckBox = true;
+    Click("OKButton");
+    ASSERT_EQ(user.Prompts.size(), 4U);
+    // The first problem's box offers the check box, unticked.
+    EXPECT_EQ(user.Messages[1].Extras.CheckBox, "Report further problems at the end");
+    EXPECT_FALSE(user.Messages[1].Extras.Checked);
+    EXPECT_TRUE(user.Prompts[1].ends_with("Remainder of conversion will proceed normally."));
+    // Ticked, the two others come after the run, together, before the summary.
+    EXPECT_EQ(user.Prompts[2],
+              "The conversion met 2 further problems. See the details for the list.");
+    EXPECT_EQ(user.Messages[2].Kind, MessageKind::Information);
+    const std::string& details = user.Messages[2].Extras.Details;
+    for (const char* name : {"PSN00001.PMP", "PSN00002.PMP", "PSN00003.PMP"}) {
+        const auto mentioned = [&](const std::string& text) {
+            return text.find((tree / "S" / name).string()) != std::string::npos;
+        };
+        EXPECT_NE(mentioned(user.Prompts[1]), mentioned(details)) << name;
+    }
+    EXPECT_EQ(details.find("Remainder of conversion"), std::string::npos);
+    EXPECT_NE(details.find("\ndue to the following problem: The file holds no picture data "
+                           "after its 124-byte header.\n\nUnable to convert source file \""),
+              std::string::npos)
+        << details;
+    EXPECT_EQ(user.Prompts[3],
+              "0 PMP files successfully converted to JPG.\n\n3 PMP files could not be converted.");
+
+    // Unticked, as the box comes, every problem has its own box again.
+    user.TickCheckBox = false;
+    user.Prompts.clear();
+    Click("OKButton");
+    EXPECT_EQ(user.Prompts.size(), 5U);
+
+    // The real box shows the check box and the details, and tells the tick.
+    QtMessageBox box(window.get());
+    MessageExtras extras{"Report further problems at the end", false, "one\ntwo"};
+    WhenShown<QMessageBox>([](QMessageBox* shown) {
+        EXPECT_EQ(shown->checkBox()->text(), "Report further problems at the end");
+        EXPECT_FALSE(shown->checkBox()->isChecked());
+        EXPECT_EQ(shown->detailedText(), "one\ntwo");
+        shown->checkBox()->click();
+        shown->accept();
+    });
+    box.ShowWithExtras("Three problems", "Convert", MessageKind::Information, extras);
+    EXPECT_TRUE(extras.Checked);
 }
 
 TEST_F(WindowTest, AboutWindowLabelsAndLinks) {

@@ -25,21 +25,32 @@ namespace ostrel::test {
 struct ShownMessage {
     std::string Title;
     MessageKind Kind;
+    MessageExtras Extras;  // as shown
 };
 
 // Records every call in order, as "message:<title>", "busy:1", "max:3",
-// "pos:1" or "visible:0", and answers questions as told.
+// "pos:1" or "visible:0", answers questions as told, and ticks the check box
+// of a message when told to.
 class RecordingUser : public UserInteraction, public MessageBox {
 public:
     Answer ShowMessage(const std::string& prompt, const std::string& title,
                        MessageKind kind) override {
-        Messages.push_back({title, kind});
+        MessageExtras none;
+        return ShowMessageWithExtras(prompt, title, kind, none);
+    }
+    Answer ShowMessageWithExtras(const std::string& prompt, const std::string& title,
+                                 MessageKind kind, MessageExtras& extras) override {
+        Messages.push_back({title, kind, extras});
         Prompts.push_back(prompt);
         Calls.push_back("message:" + title);
+        if (!extras.CheckBox.empty()) {
+            extras.Checked = TickCheckBox;
+        }
         return kind == MessageKind::Question ? QuestionAnswer : Answer::Ok;
     }
-    Answer Show(const std::string& prompt, const std::string& title, MessageKind kind) override {
-        return ShowMessage(prompt, title, kind);
+    Answer ShowWithExtras(const std::string& prompt, const std::string& title, MessageKind kind,
+                          MessageExtras& extras) override {
+        return ShowMessageWithExtras(prompt, title, kind, extras);
     }
     void SetBusyPointer(bool busy) override { Log("busy:", busy); }
     void SetProgressMaximum(std::int32_t value) override { Log("max:", value); }
@@ -48,9 +59,10 @@ public:
     void Log(const char* call, long value) { Calls.push_back(call + std::to_string(value)); }
 
     Answer QuestionAnswer = Answer::Yes;
+    bool TickCheckBox = false;
     std::int32_t Position = 0;           // of the progress bar
     std::vector<std::string> Prompts;    // the messages' texts
-    std::vector<ShownMessage> Messages;  // their titles and kinds
+    std::vector<ShownMessage> Messages;  // their titles, kinds and extras
     std::vector<std::string> Calls;
 };
 
