@@ -20,6 +20,17 @@ std::string DeriveFolder(const std::string& path, char separator) {
     return folder;
 }
 
+std::string ResolveTypedFolder(const std::string& typed, const std::string& home) {
+    if (typed.empty() || typed.front() == '/') {
+        return typed;
+    }
+    if (typed == "~") {
+        return home;
+    }
+    const std::string rest = typed.starts_with("~/") ? typed.substr(2) : typed;
+    return home.ends_with('/') ? home + rest : home + "/" + rest;
+}
+
 bool RunFolderPicker(PickerKind kind, std::string& text, FileDialog& dialog, FileSystem& files,
                      MessageBox& messages, char separator) {
     OpenDialogRequest request = RequestFor(kind, text);

@@ -1,6 +1,7 @@
 #pragma once
 // The two "..." buttons: a folder is picked through the file-open dialog by
-// choosing (or typing) any file name in it.
+// choosing (or typing) any file name in it. And what a folder typed into a
+// box means.
 
 #include <string>
 
@@ -21,5 +22,11 @@ std::string DeriveFolder(const std::string& path, char separator);
 // and receives the picked folder. Returns true when it was changed.
 bool RunFolderPicker(PickerKind kind, std::string& text, FileDialog& dialog, FileSystem& files,
                      MessageBox& messages, char separator);
+
+// A folder box's text as a path: "~" is the home folder, "~/..." lies in it,
+// and any other relative text is taken relative to the home folder, not to
+// wherever the program was started. An absolute path and the empty text stay
+// as they are.
+std::string ResolveTypedFolder(const std::string& typed, const std::string& home);
 
 }  // namespace ostrel

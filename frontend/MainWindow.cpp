@@ -240,7 +240,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::Convert() {
     const StoredOptions options = FillOptions();
-    RequestFolders folders{options.SourcePath, options.OutputPath};
+    const std::string home = FromQt(QDir::homePath());
+    RequestFolders folders{ResolveTypedFolder(options.SourcePath, home),
+                           ResolveTypedFolder(options.OutputPath, home)};
     RequestSettings settings;
     settings.ShowSourcePath = [this](const std::string& path) {
         ui_->SourcePath->setText(ToQt(path));
@@ -281,7 +283,7 @@ void MainWindow::ApplyEnablingRules() {
 
 void MainWindow::BrowseFolder(bool source) {
     QLineEdit* box = source ? ui_->SourcePath : ui_->OutputPath;
-    std::string text = FromQt(box->text());
+    std::string text = ResolveTypedFolder(FromQt(box->text()), FromQt(QDir::homePath()));
     if (RunFolderPicker(source ? PickerKind::Source : PickerKind::Output, text, services_.Dialog,
                         services_.Files, services_.Messages, QDir::separator().toLatin1())) {
         box->setText(ToQt(text));

@@ -17,6 +17,16 @@ TEST(DeriveFolder, RootKeepsItsSeparatorOtherFoldersLoseIt) {
     EXPECT_EQ(DeriveFolder("/home/me/Pics/a.PMP", '/'), "/home/me/Pics");
 }
 
+TEST(ResolveTypedFolder, TildeAndRelativePathsStartAtHome) {
+    EXPECT_EQ(ResolveTypedFolder("~", "/home/me"), "/home/me");
+    EXPECT_EQ(ResolveTypedFolder("~/Pics/May", "/home/me"), "/home/me/Pics/May");
+    EXPECT_EQ(ResolveTypedFolder("Pics", "/home/me"), "/home/me/Pics");
+    EXPECT_EQ(ResolveTypedFolder("~other/Pics", "/home/me"), "/home/me/~other/Pics");
+    EXPECT_EQ(ResolveTypedFolder("~/x", "/"), "/x");
+    EXPECT_EQ(ResolveTypedFolder("/media/card/~", "/home/me"), "/media/card/~");
+    EXPECT_EQ(ResolveTypedFolder("", "/home/me"), "");  // still "doesn't exist"
+}
+
 TEST(FolderPicker, ThePickedFileGivesItsFolder) {
     test::TempTree tree;
     test::ScriptedFileDialog dialog;
