@@ -1,17 +1,20 @@
 #include "AboutWindow.h"
 
-#include <QMouseEvent>
 #include <array>
 
 #include "AboutTexts.h"
+#include "Accessibility.h"
+#include "CaptionFit.h"
 #include "MainWindow.h"
+#include "ProgramIdentity.h"
 #include "QtText.h"
 #include "ui_frmAbout.h"
 
 namespace ostrel {
 
 AboutWindow::AboutWindow(Shell& shell, MessageBox& messages, QWidget* owner)
-    : QDialog(owner), ui_(std::make_unique<Ui::frmAbout>()), shell_(shell), messages_(messages) {
+    : QDialog(owner), ui_(std::make_unique<Ui::frmAbout>()) {
+    InstallAccessibleInterfaces();
     ui_->setupUi(this);
     setFont(WindowFont());
     QFont big = WindowFont();
@@ -19,13 +22,15 @@ AboutWindow::AboutWindow(Shell& shell, MessageBox& messages, QWidget* owner)
     big.setBold(true);
     ui_->lblName->setFont(big);
     ui_->lblCompanyName->setFont(big);
-    setFixedSize(size());
 
     const AboutTexts texts = MakeAboutTexts();
     setWindowTitle(ToQt(texts.Caption));
     const QIcon icon = owner != nullptr ? owner->windowIcon() : ProgramIcon();
     ui_->imgOstrel->setPixmap(icon.pixmap(ui_->imgOstrel->size()));
     ui_->imgCalvenor->setPixmap(CompanyLogo().pixmap(ui_->imgCalvenor->size()));
+    // The pictures repeat the names beside them; a screen reader says what they are.
+    ui_->imgOstrel->setAccessibleName(QLatin1String(identity::Title) + QStringLiteral(" icon"));
+    ui_->imgCalvenor->setAccessibleName(ToQt(texts.CompanyName) + QStringLiteral(" logo"));
     ui_->lblName->setText(ToQt(texts.Name));
     ui_->lblRevision->setText(ToQt(texts.Revision));
     ui_->lblCompanyName->setText(ToQt(texts.CompanyName));
@@ -39,21 +44,12 @@ AboutWindow::AboutWindow(Shell& shell, MessageBox& messages, QWidget* owner)
     // The rows "Visit us at <link> for" and "Write to us at <link> to get" read
     // as one sentence each: the link and the words after it follow with one
     // blank's gap, whatever width the font gives the words.
-    QFont linkFont = font();
-    linkFont.setUnderline(true);
-    QPalette linkColour = palette();
-    linkColour.setColor(QPalette::WindowText, QColor(0, 0, 255));
     const QFontMetrics metrics(font());
     const int gap = metrics.horizontalAdvance(QLatin1Char(' '));
     const std::array<std::array<QLabel*, 3>, 2> rows{
         {{ui_->Label2, ui_->lblLinkWeb, ui_->Label6},
          {ui_->Label3, ui_->lblLinkMail, ui_->Label5}}};
     for (const auto& row : rows) {
-        QLabel* link = row[1];
-        link->setFont(linkFont);
-        link->setPalette(linkColour);
-        link->setCursor(Qt::PointingHandCursor);
-        link->installEventFilter(this);
         int x = row[0]->x();
         for (QLabel* label : row) {
             // The drawn text can reach a pixel past its advance.
@@ -61,24 +57,17 @@ AboutWindow::AboutWindow(Shell& shell, MessageBox& messages, QWidget* owner)
             x += metrics.horizontalAdvance(label->text()) + gap;
         }
     }
+    FitCaptions(this);
+    setFixedSize(size());
+    ui_->OKButton->setFocus();
+
+    connect(ui_->lblLinkWeb, &LinkLabel::activated, this,
+            [&shell, &messages] { OpenWebLink(shell, messages); });
+    connect(ui_->lblLinkMail, &LinkLabel::activated, this,
+            [&shell, &messages] { OpenMailLink(shell, messages); });
     connect(ui_->OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 AboutWindow::~AboutWindow() = default;
-
-bool AboutWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        if (watched == ui_->lblLinkWeb) {
-            OpenWebLink(shell_, messages_);
-            return true;
-        }
-        if (watched == ui_->lblLinkMail) {
-            OpenMailLink(shell_, messages_);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
 
 }  // namespace ostrel

@@ -21,13 +21,8 @@ public:
     AboutWindow(Shell& shell, MessageBox& messages, QWidget* owner);
     ~AboutWindow() override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     std::unique_ptr<Ui::frmAbout> ui_;
-    Shell& shell_;
-    MessageBox& messages_;
 };
 
 }  // namespace ostrel

@@ -5,10 +5,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <optional>
 
 #include "AboutWindow.h"
+#include "Accessibility.h"
+#include "CaptionFit.h"
 #include "ConversionRequest.h"
 #include "FolderPicker.h"
 #include "Messages.h"
@@ -116,6 +119,7 @@ QIcon CompanyLogo() {
 
 MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::Main>()), services_(std::move(services)) {
+    InstallAccessibleInterfaces();
     ui_->setupUi(this);
     setFont(WindowFont());
     QFont classic = WindowFont();
@@ -126,7 +130,6 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         w->setFont(classic);
     }
     setWindowIcon(ProgramIcon());
-    setFixedSize(size());
     // The option groups overlap the captions of the check boxes next to them;
     // on top, every check box takes a click anywhere on its caption.
     for (QCheckBox* box : ui_->ComponentsFrame->findChildren<QCheckBox*>()) {
@@ -143,8 +146,16 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         button->setAutoDefault(true);
     }
     ui_->OKButton->setFocus();
-    ui_->SourcePath->installEventFilter(this);
-    ui_->OutputPath->installEventFilter(this);
+    // Dropped folders, and Enter, which presses OK from a folder box or a list.
+    const std::initializer_list<QWidget*> boxes{ui_->SourcePath,
+                                                ui_->OutputPath,
+                                                ui_->ProcessSubfolders,
+                                                ui_->DeleteSourceFiles,
+                                                ui_->DeleteSourceSubfolders,
+                                                ui_->JPGNameFormat};
+    for (QWidget* box : boxes) {
+        box->installEventFilter(this);
+    }
 
     for (const OptionField& field : OptionTable()) {
         if (field.Kind == OptionKind::List) {
@@ -171,6 +182,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     // Load.
     appName_ = FormAppName(identity::Title, identity::Major, identity::Minor);
     LoadSettings();
+    FitCaptions(this);
+    setFixedSize(size());
 }
 
 MainWindow::~MainWindow() = default;
@@ -266,6 +279,7 @@ void MainWindow::UpdateSampleFilename() {
                                        services_.Clock());
     if (sample) {
         ui_->SampleFilename->setText(ToQt(*sample));
+        FitCaption(ui_->SampleFilename);
     }
 }
 
@@ -352,6 +366,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             static_cast<QWidget*>(watched)->window() == this) {
             return true;
         }
+    } else if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const Qt::KeyboardModifiers held =
+            key->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier);
+        if (enter && !held) {
+            ui_->OKButton->click();
+            return true;
+        }
     } else if (watched == ui_->SourcePath || watched == ui_->OutputPath) {
         const auto type = event->type();
         if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
@@ -367,6 +390,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// Escape is Cancel, from wherever the focus is (the controls pass it on).
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        ui_->CancelButton->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace ostrel

@@ -1,14 +1,18 @@
 // The main window and the About window, offscreen, through their real widgets
 // and Qt's real file dialog; message boxes and the shell are test doubles, and
-// settings live in a temporary folder.
+// settings live in a temporary folder, which is also the home folder. The
+// only font there is is DejaVu Sans (see main), not the one the design is
+// measured with.
 
 #include <gtest/gtest.h>
 
 #include <QtTest>
 #include <QtWidgets>
+#include <cstdio>
 
 #include "AboutWindow.h"
 #include "Doubles.h"
+#include "LinkLabel.h"
 #include "MainWindow.h"
 #include "QtFileDialog.h"
 #include "QtMessageBox.h"
@@ -29,8 +33,82 @@ QString Shown(const fs::path& path) {
     return QDir::toNativeSeparators(QString::fromStdU16String(path.u16string()));
 }
 
+// What a screen reader hears of a control.
+QString Spoken(QWidget* control, QAccessible::Text what = QAccessible::Name) {
+    return QAccessible::queryAccessibleInterface(control)->text(what);
+}
+
+// The controls that Tab reaches on the pages shown.
+QList<QWidget*> Focusable(QWidget* window) {
+    QList<QWidget*> found;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (control->isVisible() && (control->focusPolicy() & Qt::TabFocus) != 0 &&
+            control->focusProxy() == nullptr) {
+            found << control;
+        }
+    }
+    return found;
+}
+
+// The letter after a caption's "&", or nothing.
+QChar Mnemonic(const QString& caption) {
+    const qsizetype at = caption.indexOf(QLatin1Char('&'));
+    return at >= 0 && at + 1 < caption.size() ? caption[at + 1].toUpper() : QChar();
+}
+
+// Where a caption does not fit its control in the font the control got, or
+// where the control crosses the border or title of the frame it is in; empty
+// when all is well.
+QString Misfit(QWidget* control) {
+    const QFontMetrics metrics(control->font());
+    QString wrong;
+    if (auto* label = qobject_cast<QLabel*>(control); label && !label->text().isEmpty()) {
+        const int flags = static_cast<int>(label->alignment()) | Qt::TextShowMnemonic |
+                          (label->wordWrap() ? Qt::TextWordWrap : 0);
+        const QRect text = metrics.boundingRect(label->contentsRect(), flags, label->text());
+        if (!label->contentsRect().contains(text)) {
+            wrong = QStringLiteral("text %1x%2").arg(text.width()).arg(text.height());
+        }
+    } else if (qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(control);
+        const bool radio = qobject_cast<QRadioButton*>(control) != nullptr;
+        const QRect mark = control->style()->subElementRect(
+            radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &option,
+            control);
+        if (control->sizeHint().width() > control->width() || !control->rect().contains(mark)) {
+            wrong = QStringLiteral("needs %1x%2")
+                        .arg(control->sizeHint().width())
+                        .arg(control->sizeHint().height());
+        }
+    } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                          QStyle::SC_ComboBoxEditField, list);
+        for (int i = 0; i < list->count(); ++i) {
+            if (metrics.horizontalAdvance(list->itemText(i)) > field.width()) {
+                wrong = list->itemText(i);
+            }
+        }
+    } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+        if (metrics.size(Qt::TextShowMnemonic, button->text()).width() + 4 > button->width()) {
+            wrong = QStringLiteral("text");
+        }
+    }
+    // Qt's inside of a frame lies within its border and below its title.
+    if (auto* frame = qobject_cast<QGroupBox*>(control->parentWidget());
+        frame && !frame->contentsRect().contains(control->geometry())) {
+        wrong += QStringLiteral(" crosses its frame");
+    }
+    return wrong;
+}
+
 class WindowTest : public ::testing::Test {
 protected:
+    WindowTest() : home_(qgetenv("HOME")) { qputenv("HOME", ToQt(tree.Root()).toLocal8Bit()); }
+    ~WindowTest() override { qputenv("HOME", home_); }
+
     void Open() {
         window = std::make_unique<MainWindow>(MainWindowServices{
             files, user, settings, dialog, shell, [] { return DateTime{2002, 3, 14, 9, 5, 7}; }});
@@ -110,13 +188,17 @@ protected:
     QtFileDialog dialog;
     test::FakeShell shell;
     std::unique_ptr<MainWindow> window;
+
+private:
+    QByteArray home_;
 };
 
 TEST_F(WindowTest, FirstRunShowsTheDefaultsAndClosingSavesThem) {
     Open();
     EXPECT_EQ(window->focusWidget(), Get<QPushButton>("OKButton"));
     QTest::keyClick(Get<QPushButton>("OKButton"), Qt::Key_Return);
-    EXPECT_EQ(user.Calls, test::Names{"message:Convert"});
+    QTest::keyClick(Get<QComboBox>("DeleteSourceFiles"), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(user.Calls, (test::Names{"message:Convert", "message:Convert"}));
     EXPECT_EQ(window->windowTitle(), "Ostrel");
     EXPECT_EQ(Get<QLabel>("SampleFilename")->text(),
               "{DT=2002-03-14 @09-05-07}{AL=001}{SH=001}\n{LE=Forward}{FL=Y}{SP=033ms}"
@@ -188,12 +270,13 @@ TEST_F(WindowTest, CaptionClicksToggleAndDisabledPairsKeepTheirSelection) {
     EXPECT_EQ(Stored("Advanced/ExtractEditedDifferent"), "2");
 }
 
-TEST_F(WindowTest, OkConvertsEndToEnd) {
+TEST_F(WindowTest, EnterInAFolderBoxConvertsEndToEndFromHomeAndEscapeCancels) {
     tree.Write("S/PIC00002/PSN00001.PMP", test::PmpFile({}, test::EveryByte()));
     tree.Write("S/PIC00002/PSN00001.PMX", "x");
+    tree.Folder("O");
     Open();
-    SetText("SourcePath", tree / "S/PIC00002/");
-    SetText("OutputPath", tree.Folder("O") / ".");
+    SetText("SourcePath", "~/S/PIC00002/");  // the home folder is the tree
+    SetText("OutputPath", "O/.");            // relative to home, not to the working folder
     Get<QComboBox>("DeleteSourceFiles")->setCurrentIndex(2);
     Get<QComboBox>("JPGNameFormat")->setCurrentIndex(0);
     auto* bar = Get<QProgressBar>("ProgressBar");
@@ -201,7 +284,7 @@ TEST_F(WindowTest, OkConvertsEndToEnd) {
     QTimer poll;  // fires whenever the run lets the window paint
     QObject::connect(&poll, &QTimer::timeout, [&] { barShown |= bar->isVisible(); });
     poll.start(0);
-    Click("OKButton");
+    QTest::keyClick(Get<QLineEdit>("OutputPath"), Qt::Key_Return);
     EXPECT_TRUE(barShown);
     EXPECT_FALSE(bar->isVisible());
     EXPECT_EQ(user.Prompts, (test::Names{"Convert 1 PMP file to JPG?",
@@ -214,6 +297,16 @@ TEST_F(WindowTest, OkConvertsEndToEnd) {
     EXPECT_EQ(Text("OutputPath"), Shown(tree / "O"));
     EXPECT_EQ(bar->value(), 1);
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+
+    SetText("SourcePath", "~");
+    QTest::keyClick(Get<QLineEdit>("SourcePath"), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(user.Prompts.back(),
+              "The PMP source folder you specified does not contain any PMP files.");
+    EXPECT_EQ(Text("SourcePath"), Shown(tree.Root()));
+
+    QTest::keyClick(Get<QComboBox>("JPGNameFormat"), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(Stored("Main/SourcePath"), Shown(tree.Root()));
 }
 
 TEST_F(WindowTest, NoInputNoDropAndNoClosingWhileARunWorks) {
@@ -323,6 +416,77 @@ TEST_F(WindowTest, ReportAtTheEndGathersTheLaterProblemsIntoOneBox) {
     EXPECT_TRUE(extras.Checked);
 }
 
+TEST_F(WindowTest, EveryControlIsNamedHasItsOwnLetterAndFitsInDejaVuSans) {
+    Open();
+    ASSERT_EQ(QFontInfo(window->font()).family(), "DejaVu Sans");
+    auto* tabs = Get<QTabWidget>("TabStrip1");
+    AboutWindow about(shell, user, window.get());
+    QStringList names;
+    const auto check = [&](QWidget* shown, const char* page) {
+        QMap<QChar, QString> letters;
+        for (QWidget* control : Focusable(shown)) {
+            const QString name = Spoken(control);
+            EXPECT_FALSE(name.isEmpty()) << page << " " << FromQt(control->objectName());
+            EXPECT_FALSE(names.contains(name)) << page << " " << FromQt(name);
+            names << name;
+        }
+        for (QWidget* control : shown->findChildren<QWidget*>()) {
+            if (!control->isVisible()) {
+                continue;
+            }
+            EXPECT_EQ(FromQt(Misfit(control)), "") << page << " " << FromQt(control->objectName());
+            QString caption;
+            if (auto* label = qobject_cast<QLabel*>(control); label && label->buddy()) {
+                caption = label->text();
+            } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+                caption = button->text();
+            }
+            if (const QChar letter = Mnemonic(caption); !letter.isNull()) {
+                EXPECT_FALSE(letters.contains(letter))
+                    << page << " " << FromQt(caption) << " and " << FromQt(letters.value(letter));
+                letters[letter] = caption;
+            }
+        }
+        for (int tab = 0; tab < tabs->count() && shown == window.get(); ++tab) {
+            EXPECT_FALSE(letters.contains(Mnemonic(tabs->tabText(tab)))) << page;
+        }
+    };
+    check(window.get(), "Main");
+    EXPECT_TRUE(names.contains("Process subfolders") && names.contains("PMP source folder") &&
+                names.contains("Choose the JPG output folder"))
+        << FromQt(names.join(", "));
+    tabs->setCurrentIndex(1);
+    names.clear();
+    check(window.get(), "Advanced");
+    EXPECT_TRUE(names.contains("Add Serial Number: Always") &&
+                names.contains("Include Revised Date/Time: Always"))
+        << FromQt(names.join(", "));
+    about.show();
+    names.clear();
+    check(&about, "About");
+    about.close();
+    EXPECT_EQ(Spoken(Get<QProgressBar>("ProgressBar")), "Conversion progress");
+    EXPECT_EQ(Spoken(Get<QComboBox>("DeleteSourceFiles"), QAccessible::Value), "Do nothing");
+    for (const char* picture : {"imgOstrel", "imgCalvenor"}) {
+        EXPECT_FALSE(Spoken(Get<QLabel>(picture, &about)).isEmpty()) << picture;
+    }
+    EXPECT_EQ(Get<QLabel>("lblName", &about)->font().pointSize(), 12);  // what fits keeps its size
+
+    // Every sample name fits too, as the list changes it.
+    tabs->setCurrentIndex(0);
+    for (int format = 0; format < 3; ++format) {
+        Get<QComboBox>("JPGNameFormat")->setCurrentIndex(format);
+        EXPECT_EQ(FromQt(Misfit(Get<QLabel>("SampleFilename"))), "") << format;
+    }
+    // The mnemonics reach their controls.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_J, Qt::AltModifier);
+    EXPECT_EQ(window->focusWidget(), Get<QLineEdit>("OutputPath"));
+    QTest::keyClick(window.get(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+}
+
 TEST_F(WindowTest, AboutWindowLabelsAndLinks) {
     Open();
     shell.Failure = ShellFailure{};
@@ -330,15 +494,29 @@ TEST_F(WindowTest, AboutWindowLabelsAndLinks) {
     WhenShown<AboutWindow>([&](AboutWindow* about) {
         EXPECT_EQ(about->windowTitle(), "About Ostrel");
         for (const char* name : {"lblLinkWeb", "lblLinkMail"}) {
-            QFont font = Get<QLabel>(name, about)->font();
+            auto* link = Get<LinkLabel>(name, about);
+            QFont font = link->font();
             EXPECT_TRUE(font.underline());
             font.setUnderline(false);
             EXPECT_EQ(font, about->font()) << name;
-            EXPECT_EQ(Get<QLabel>(name, about)->cursor().shape(), Qt::PointingHandCursor);
+            EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(link)->role(), QAccessible::Link);
+            EXPECT_EQ(Spoken(link), link->text());
         }
         QTest::mouseClick(Get<QLabel>("lblLinkWeb", about), Qt::LeftButton);
         QTest::mouseClick(Get<QLabel>("lblLinkMail", about), Qt::LeftButton);
         checked = about->isVisible();  // a failed link leaves the window open
+        // From OK, Tab reaches the web link, then the mail link; Enter and
+        // Space open them.
+        shell.Failure.reset();
+        Get<QPushButton>("OKButton", about)->setFocus();
+        QTest::keyClick(about->focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(about->focusWidget(), Get<QLabel>("lblLinkWeb", about));
+        QTest::keyClick(about->focusWidget(), Qt::Key_Return);
+        QTest::keyClick(about->focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(about->focusWidget(), Get<QLabel>("lblLinkMail", about));
+        QTest::keyClick(about->focusWidget(), Qt::Key_Space);
+        EXPECT_TRUE(about->isVisible());
         Click("OKButton", about);
     });
     Get<QTabWidget>("TabStrip1")->setCurrentIndex(1);
@@ -346,6 +524,32 @@ TEST_F(WindowTest, AboutWindowLabelsAndLinks) {
     EXPECT_TRUE(checked);
     EXPECT_EQ(user.Prompts, (test::Names{"Unable to open \"http://www.calvenor.example\".",
                                          "Unable to open email client."}));
+    EXPECT_EQ(shell.Targets.size(), 4U);
+    EXPECT_EQ(shell.Targets[2], "http://www.calvenor.example");
+    EXPECT_TRUE(shell.Targets[3].starts_with("mailto:")) << shell.Targets[3];
+
+    // The links in the designed blue on a light background; on a dark one, in
+    // the palette's link colour, which can be read there.
+    AboutWindow about(shell, user, window.get());
+    auto* link = Get<LinkLabel>("lblLinkWeb", &about);
+    const auto drawnIn = [&](const QColor& colour) {
+        const QImage image = link->grab().toImage();
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (image.pixelColor(x, y) == colour) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(drawnIn(QColor(0, 0, 255)));
+    QPalette dark = about.palette();
+    dark.setColor(QPalette::Window, QColor(40, 40, 40));
+    dark.setColor(QPalette::Link, QColor(120, 180, 255));
+    about.setPalette(dark);
+    EXPECT_TRUE(drawnIn(QColor(120, 180, 255)));
+    EXPECT_FALSE(drawnIn(QColor(0, 0, 255)));
 }
 
 #ifdef _WIN32
@@ -373,11 +577,25 @@ TEST(WindowsRegistry, TheWindowsOptionsAreWhereOstrelConvertReadsThem) {
 }  // namespace
 }  // namespace ostrel
 
-// Offscreen, in one QApplication.
+// Offscreen, in one QApplication, with DejaVu Sans (Debian's fonts-dejavu-core)
+// as the only font: fontconfig is shown its folder and nothing else.
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    const QString dejaVu = QStringLiteral("/usr/share/fonts/truetype/dejavu");
+    QTemporaryDir fonts;
+    QFile setup(fonts.filePath(QStringLiteral("fonts.conf")));
+    if (!QFileInfo(dejaVu).isDir() || !setup.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "DejaVu Sans (fonts-dejavu-core) is not in %s\n", qPrintable(dejaVu));
+        return 1;
+    }
+    setup.write(QStringLiteral("<?xml version=\"1.0\"?>\n<fontconfig><dir>%1</dir>"
+                               "<cachedir>%2</cachedir></fontconfig>\n")
+                    .arg(dejaVu, fonts.filePath(QStringLiteral("cache")))
+                    .toUtf8());
+    setup.close();
+    qputenv("FONTCONFIG_FILE", QFile::encodeName(setup.fileName()));
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

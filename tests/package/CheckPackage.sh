@@ -20,7 +20,7 @@ for expected in Package=ostrel Version="$version" Architecture=amd64 Section=gra
     [ "$(field "${expected%%=*}")" = "${expected#*=}" ] || fail "${expected%%=*}: $(field "${expected%%=*}")"
 done
 depends=$(field Depends | sed 's/ ([^)]*)//g; s/, /\n/g')
-for dependency in libc6 libqt6core6 libqt6gui6 libqt6widgets6; do
+for dependency in libc6 libqt6core6 libqt6gui6 libqt6widgets6 fonts-liberation2; do
     grep -qx "$dependency" <<<"$depends" || fail "Depends lacks $dependency: $(field Depends)"
 done
 [ "$(field Description | wc -l)" -ge 4 ] || fail "Description has no long part"
