@@ -59,12 +59,12 @@ test: build
 run: build
 	$(BUILD)/frontend/ostrel
 
-# The window's two tabs and the About window, as PNG files in docs/screenshots,
-# at 100% and at 200% (main@2x.png and so on).
+# The window's two tabs and the About window as PNG files, at 100% and at 200%
+# (main@2x.png and so on): with Liberation Sans in docs/screenshots; with
+# DejaVu Sans as the only font (main-dejavu.png) and in a dark palette
+# (main-dark.png) in $(BUILD)/screenshots.
 screenshots: build
-	xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/tools/ostrel-screenshots docs/screenshots
-	QT_SCALE_FACTOR=2 xvfb-run -a -s "-screen 0 1024x768x24" \
-	    $(BUILD)/tools/ostrel-screenshots docs/screenshots
+	scripts/screenshots $(BUILD)/tools/ostrel-screenshots docs/screenshots $(BUILD)/screenshots
 
 # Draws the sample PMP files again.
 samples: build

@@ -1,10 +1,14 @@
 // Renders the main window's two tabs and the About window to PNG files, so
-// that anyone can see what the program looks like: ostrel-screenshots FOLDER.
+// that anyone can see what the program looks like:
+//   ostrel-screenshots [--dark] [--suffix TEXT] FOLDER
 // Under a scale factor (QT_SCALE_FACTOR=2) the names carry it: main@2x.png.
+// --suffix goes before that (main-dejavu@2x.png); --dark draws the windows in
+// a dark palette, as a dark desktop theme gives them.
 
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QPalette>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -30,6 +34,30 @@ public:
     }
 };
 
+QPalette DarkPalette() {
+    const QColor window(53, 53, 53);
+    const QColor text(230, 230, 230);
+    const QColor greyed(128, 128, 128);
+    QPalette dark;
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, QColor(35, 35, 35));
+    dark.setColor(QPalette::AlternateBase, window);
+    dark.setColor(QPalette::ToolTipBase, window);
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, window);
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::BrightText, Qt::red);
+    dark.setColor(QPalette::Link, QColor(100, 170, 255));
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        dark.setColor(QPalette::Disabled, role, greyed);
+    }
+    return dark;
+}
+
 bool Save(QWidget& widget, const QString& path) {
     QApplication::processEvents();
     if (!widget.grab().save(path)) {
@@ -44,11 +72,25 @@ bool Save(QWidget& widget, const QString& path) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QString folder = QStringLiteral(".");
+    QString suffix;
+    bool dark = false;
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--dark")) {
+            dark = true;
+        } else if (arguments[i] == QLatin1String("--suffix") && i + 1 < arguments.size()) {
+            suffix = arguments[++i];
+        } else {
+            folder = arguments[i];
+        }
+    }
+    if (dark) {
+        QApplication::setPalette(DarkPalette());
+    }
     QDir().mkpath(folder);
     const qreal scale = app.devicePixelRatio();
-    const QString suffix =
-        scale > 1 ? QStringLiteral("@%1x.png").arg(scale) : QStringLiteral(".png");
+    suffix += scale > 1 ? QStringLiteral("@%1x.png").arg(scale) : QStringLiteral(".png");
 
     QTemporaryDir settingsFolder;  // first-run settings, whatever the user has stored
     ostrel::QtSettingsStore settings(settingsFolder.path());
