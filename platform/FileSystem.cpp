@@ -1,5 +1,6 @@
 #include "FileSystem.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -24,6 +25,19 @@ std::uint64_t FileSystem::CopyRemainder(InputFile& from, OutputFile& to) {
         to.Write(std::span(buffer.data(), got));
         copied += got;
     }
+}
+
+FolderListing FileSystem::ListFolderByName(const Folder& folder) {
+    FolderListing listing = ListFolder(folder);
+    const auto byName = [](const auto& a, const auto& b) { return a.Name < b.Name; };
+    std::sort(listing.Files.begin(), listing.Files.end(), byName);
+    std::sort(listing.Subfolders.begin(), listing.Subfolders.end(), byName);
+    std::sort(listing.Others.begin(), listing.Others.end(), byName);
+    return listing;
+}
+
+bool FileSystem::NameFits(const Folder& folder, const std::string& name) {
+    return name.size() <= MaxNameLength(folder);
 }
 
 std::string FileSystem::JoinPath(const std::string& folderPath, const std::string& name) const {

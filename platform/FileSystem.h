@@ -77,7 +77,8 @@ struct OtherEntry {
     std::string Description;
 };
 
-// What a folder holds, in the order the system lists it.
+// What a folder holds: in the order the system lists it from ListFolder, by
+// name from ListFolderByName.
 struct FolderListing {
     std::vector<File> Files;  // regular files, also through links
     std::vector<Folder> Subfolders;
@@ -124,6 +125,12 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
 
     virtual FolderListing ListFolder(const Folder& folder) = 0;
+    // The same, each kind of entry sorted by name in byte order, so that what
+    // a run does with a tree never hangs on the order the system lists it in.
+    FolderListing ListFolderByName(const Folder& folder);
+    // True when the folder is the top of a file system (where lost+found,
+    // which the file system's checker needs, lives).
+    virtual bool IsFileSystemTop(const Folder& /*folder*/) { return false; }
 
     // Opens a regular file for reading; anything else (a FIFO swapped in
     // since the listing, a device) is refused without waiting on it.
@@ -161,6 +168,9 @@ public:
     virtual FileSystemError NameTooLong() const;
     // The longest file name, in bytes, that the folder's file system accepts.
     virtual std::size_t MaxNameLength(const Folder& folder) = 0;
+    // Whether a file of that name can be made in the folder, its length
+    // counted as the system counts it: by default, within MaxNameLength.
+    virtual bool NameFits(const Folder& folder, const std::string& name);
 };
 
 // A hidden name for a file while it is written, which no picture and no PMP

@@ -459,9 +459,23 @@ void PosixFileSystem::DeleteFolder(const Folder& folder) {
 }
 
 std::size_t PosixFileSystem::MaxNameLength(const Folder& folder) {
-    errno = 0;
-    const long length = ::pathconf(folder.Path.c_str(), _PC_NAME_MAX);
-    return length > 0 ? static_cast<std::size_t>(length) : 255;
+    // Asked once for a run of pictures into the same folder.
+    if (folder.Path != maxNameFolder_) {
+        errno = 0;
+        const long length = ::pathconf(folder.Path.c_str(), _PC_NAME_MAX);
+        maxName_ = length > 0 ? static_cast<std::size_t>(length) : 255;
+        maxNameFolder_ = folder.Path;
+    }
+    return maxName_;
+}
+
+bool PosixFileSystem::IsFileSystemTop(const Folder& folder) {
+    // Its parent lies on another device, or it is its own parent ("/").
+    struct stat own {
+    }, parent{};
+    return ::stat(folder.Path.c_str(), &own) == 0 &&
+           ::stat(JoinPath(folder.Path, "..").c_str(), &parent) == 0 &&
+           (own.st_dev != parent.st_dev || own.st_ino == parent.st_ino);
 }
 
 std::unique_ptr<FileSystem> MakeSystemFileSystem() {

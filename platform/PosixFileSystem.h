@@ -38,6 +38,7 @@ public:
     void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) override;
     void DeleteFolder(const Folder& folder) override;
     std::size_t MaxNameLength(const Folder& folder) override;
+    bool IsFileSystemTop(const Folder& folder) override;
 
 protected:
     // One call of the system's in-place copy (Linux's copy_file_range): the
@@ -49,6 +50,8 @@ private:
     // The folders that got files published with `durable` since the last
     // MakeDurable.
     std::set<std::string> unflushed_;
+    std::string maxNameFolder_;
+    std::size_t maxName_ = 255;
 };
 
 }  // namespace ostrel

@@ -562,6 +562,14 @@ std::size_t WindowsFileSystem::MaxNameLength(const Folder&) {
     return 255;
 }
 
+bool WindowsFileSystem::NameFits(const Folder& folder, const std::string& name) {
+    // Both in UTF-16 units, as Windows counts them: the name, and the whole
+    // path in the form the system is given it, short of its 32,767 units.
+    constexpr std::size_t LongestPath = 32766;
+    return Utf16(name).size() <= MaxNameLength(folder) &&
+           SystemPath(JoinPath(folder.Path, name)).size() <= LongestPath;
+}
+
 std::unique_ptr<FileSystem> MakeSystemFileSystem() {
     return std::make_unique<WindowsFileSystem>();
 }

@@ -27,6 +27,7 @@ public:
     std::string ComparablePath(const std::string& path) const override;
     FileSystemError NameTooLong() const override;
     std::size_t MaxNameLength(const Folder& folder) override;
+    bool NameFits(const Folder& folder, const std::string& name) override;
 
 private:
     // The folders that got files published with `durable` since the last
