@@ -120,7 +120,14 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     }
     StoredOptions& o = command.Options;
     if (fromSettings) {
-        o = LoadOptions(store, FormAppName(identity::Title, identity::Major, identity::Minor));
+        const std::string appName = FormAppName(identity::Title, identity::Major, identity::Minor);
+        if (const std::optional<SettingsProblem> problem = store.Unreadable(appName)) {
+            parsed.Error += "ostrel-convert: Unable to read the settings file \"" + problem->Where +
+                            "\" due to the following problem: " + problem->Why +
+                            ". The first-run options are used.\n";
+        } else {
+            o = LoadOptions(store, appName);
+        }
     }
     o.SourcePath = source;
     o.OutputPath = output;

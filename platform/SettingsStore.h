@@ -3,13 +3,25 @@
 // section and key.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace ostrel {
 
+// Why stored settings cannot be read: where they are kept, and the reason.
+struct SettingsProblem {
+    std::string Where;
+    std::string Why;
+};
+
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
+    // What keeps the application's stored settings from being read, when
+    // something is stored and cannot be: Read then gives every fallback.
+    virtual std::optional<SettingsProblem> Unreadable(const std::string& /*application*/) {
+        return std::nullopt;
+    }
     // The stored text, or `fallback` when nothing is stored under the key.
     virtual std::string Read(const std::string& application, const std::string& section,
                              const std::string& key, const std::string& fallback) = 0;

@@ -11,12 +11,16 @@
 namespace ostrel {
 
 // QSettings in the user's native store (the registry on Windows, an INI file
-// under the XDG configuration folder elsewhere), one store per application
-// name. With `folder`, an INI file "<application>.conf" in that folder instead.
+// "Ostrel/<application>.conf" under the XDG configuration folder elsewhere),
+// one store per application name. With `folder`, an INI file
+// "<application>.conf" in that folder instead. A file is read and written only
+// when it is a regular file (or none yet), so that a FIFO or a device put
+// there never blocks the program.
 class QtSettingsStore final : public SettingsStore {
 public:
     explicit QtSettingsStore(std::optional<QString> folder = std::nullopt)
         : folder_(std::move(folder)) {}
+    std::optional<SettingsProblem> Unreadable(const std::string& application) override;
     std::string Read(const std::string& application, const std::string& section,
                      const std::string& key, const std::string& fallback) override;
     void Write(const std::string& application, const std::string& section, const std::string& key,
