@@ -154,12 +154,26 @@ NameParts ComposeNameParts(const PictureHistory& history, const ConversionOption
         Append(detail, f, Shot, Number(history.ShotNumber));
     }
     if (include.Comment) {
-        const std::string comment = TranslateCharacters(history.Comment, options.Illegal);
-        if (!comment.empty()) {
-            Append(detail, f, CommentTag, comment);
-        }
+        parts.Comment = TranslateCharacters(history.Comment, options.Illegal);
+        parts.CommentBytes = parts.Comment.size();
     }
     return parts;
+}
+
+bool ShortenComment(NameParts& parts) {
+    if (parts.Comment.empty() || !parts.WithComment) {
+        return false;
+    }
+    if (parts.CommentBytes == 0) {
+        parts.WithComment = false;
+        return true;
+    }
+    // Back over a whole UTF-8 sequence: its continuation bytes are 10xxxxxx.
+    do {
+        --parts.CommentBytes;
+    } while (parts.CommentBytes > 0 &&
+             (static_cast<unsigned char>(parts.Comment[parts.CommentBytes]) & 0xC0) == 0x80);
+    return true;
 }
 
 std::string ComposeFileName(const NameParts& parts, std::int32_t serialNumber) {
@@ -168,6 +182,13 @@ std::string ComposeFileName(const NameParts& parts, std::int32_t serialNumber) {
         Append(name, parts.Format, Serial, Number(serialNumber));
     }
     name.append(parts.DetailPart);
+    if (!parts.Comment.empty() && parts.WithComment) {
+        std::string comment = parts.Comment.substr(0, parts.CommentBytes);
+        if (parts.CommentBytes < parts.Comment.size()) {
+            comment += "\xE2\x80\xA6";  // "…" in UTF-8
+        }
+        Append(name, parts.Format, CommentTag, comment);
+    }
     std::string result(Trim(name));
     result.append(".jpg");
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 // Turning a picture's history into the name of its JPG file.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,10 +16,20 @@ struct NameParts {
     NameFormat Format = NameFormat::HistoryData2Short;
     SerialNumbers Serial = SerialNumbers::WhenNeeded;
     std::string RecordedPart;
-    std::string DetailPart;
+    std::string DetailPart;  // everything after the serial number but the comment
+    std::string Comment;     // translated; empty for none
+    // How much of the comment goes into the name (a shortened one is marked
+    // with "…"), and whether it goes in at all: ShortenComment's doing.
+    std::size_t CommentBytes = 0;
+    bool WithComment = true;
 };
 
 NameParts ComposeNameParts(const PictureHistory& history, const ConversionOptions& options);
+
+// Takes the last whole character off the comment that goes into the names,
+// marking the cut with "…"; after its last character, the comment itself.
+// False when there is no comment left to take from.
+bool ShortenComment(NameParts& parts);
 
 // The JPG file name (base name and ".jpg", no folder) for one attempt.
 // `serialNumber` is 1 or more.

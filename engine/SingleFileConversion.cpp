@@ -73,18 +73,26 @@ std::optional<std::chrono::system_clock::time_point> LocalTimeOf(const DateTime&
 }
 
 // A free name for the picture in the output folder, from serial number `from`
-// up: one that no file has and that this dry run has not planned.
+// up: one that no file has and that this dry run has not planned. A name too
+// long for the folder's file system loses the end of its comment, and then
+// the comment, until it fits.
 struct FreeName {
     std::int32_t Serial;
     std::string Name;
     std::string Path;
 };
 
-FreeName FindFreeName(ConversionRun& run, const NameParts& parts, const Folder& outputFolder,
+FreeName FindFreeName(ConversionRun& run, NameParts& parts, const Folder& outputFolder,
                       std::int32_t from) {
     FileSystem& fs = run.Files;
     for (std::int32_t serial = from; serial <= HighestSerialNumber; ++serial) {
         std::string name = ComposeFileName(parts, serial);
+        while (!fs.NameFits(outputFolder, name)) {
+            if (!ShortenComment(parts)) {
+                throw fs.NameTooLong();
+            }
+            name = ComposeFileName(parts, serial);
+        }
         if (!fs.IsValidName(name)) {
             // Every character may be allowed in a name the system keeps for
             // itself (CON.jpg on Windows).
@@ -105,7 +113,7 @@ FreeName FindFreeName(ConversionRun& run, const NameParts& parts, const Folder& 
 // it on to the next number. Returns why the picture got no Exif block when
 // one was asked for and it could not take it, or nothing.
 std::optional<Reason> WriteJpgFile(ConversionRun& run, InputFile& in, std::uint64_t pictureBytes,
-                                   const PictureHistory& history, const NameParts& parts,
+                                   const PictureHistory& history, NameParts& parts,
                                    const Folder& outputFolder, FreeName& name, bool durable) {
     FileSystem& fs = run.Files;
     const std::unique_ptr<OutputFile> out = fs.CreateOutputFile(outputFolder, durable);
@@ -167,20 +175,17 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
         std::array<std::uint8_t, HeaderSize> header{};
         ReadHeader(*in, header);
         const PictureHistory history = ReadPictureHistory(header, file.Name, sourceFolder.Name);
-        const NameParts parts = ComposeNameParts(history, run.Options);
+        NameParts parts = ComposeNameParts(history, run.Options);
 
         // The picture's names for every serial number, in this folder.
-        const std::string family =
-            outputFolder.Path + '\0' + parts.RecordedPart + '\0' + parts.DetailPart;
+        const std::string family = outputFolder.Path + '\0' + parts.RecordedPart + '\0' +
+                                   parts.DetailPart + '\0' + parts.Comment;
         const auto hint = run.FirstUntriedSerial.find(family);
         FreeName name = FindFreeName(run, parts, outputFolder,
                                      hint == run.FirstUntriedSerial.end() ? 1 : hint->second);
         const std::uint64_t pictureBytes = identity.Size - HeaderSize;
         std::optional<Reason> exifProblem;
         if (run.DryRun) {
-            if (name.Name.size() > fs.MaxNameLength(outputFolder)) {
-                throw fs.NameTooLong();
-            }
             if (run.Exif != nullptr && ReadJpegHead(*in, pictureBytes).ExifAt == 0) {
                 exifProblem = Reason{Cause::NotJpeg};
             }

@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         TranslateCharacters(history.Comment, IllegalCharacters::Translate);
     Require(TranslateCharacters(translated, IllegalCharacters::Translate) == translated);
 
-    const NameParts parts = ComposeNameParts(history, engineOptions);
+    NameParts parts = ComposeNameParts(history, engineOptions);
     const std::int32_t serial =
         1 + (options[optionBytes - 2] | options[optionBytes - 1] << 8) % 32767;
     for (const std::int32_t n : {1, 2, serial}) {
@@ -122,6 +122,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(IsValidUtf8(name));
         Require(name.find('/') == std::string::npos && name.find('\0') == std::string::npos);
         Require(name.ends_with(".jpg"));
+    }
+    // A comment shortened for a long name is cut between characters only.
+    while (ShortenComment(parts)) {
+        Require(IsValidUtf8(ComposeFileName(parts, 1)));
     }
     return 0;
 }
