@@ -63,6 +63,21 @@ std::optional<Folder> OpenFolder(FileSystem& files, UserInteraction& user, std::
     }
 }
 
+// Files counted that the walk never met (taken away before it listed their
+// folder) are gone too. Where a folder was passed over, the count and the walk
+// saw different trees, and nothing is concluded.
+void CountFilesGoneUnseen(RequestOutcome& outcome) {
+    RunCounters& c = outcome.Counters;
+    if (c.NumberOfSkippedFolders > 0) {
+        return;
+    }
+    const std::int64_t met = std::int64_t{c.SourceObjectNumber} + c.NumberOfFailedFiles +
+                             c.NumberOfFilesGone + c.NumberOfFilesNotReached;
+    if (met < outcome.FileCount) {
+        c.NumberOfFilesGone += static_cast<std::int32_t>(outcome.FileCount - met);
+    }
+}
+
 }  // namespace
 
 RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
@@ -77,10 +92,11 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
 
     user.SetBusyPointer(true);
     const bool includeSubfolders = options.Subfolders != SubfolderMode::None;
+    PassedOver unread;
     try {
-        outcome.FileCount =
-            CountFiles(files, source->Path, "PMP", includeSubfolders,
-                       OutputFolderIfAny(files, folders.OutputPath), UnreadableSubfolders::Skip);
+        outcome.FileCount = CountFiles(files, source->Path, "PMP", includeSubfolders,
+                                       OutputFolderIfAny(files, folders.OutputPath),
+                                       UnreadableSubfolders::Skip, &unread);
     } catch (const FileSystemError& error) {
         user.SetBusyPointer(false);
         Warn(user, messages::FolderProblem(source->Path, error.what()));
@@ -88,7 +104,10 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     }
     user.SetBusyPointer(false);
     if (outcome.FileCount == 0) {
-        Warn(user, messages::NoPmpFiles);
+        Warn(user, unread.Folders == 0
+                       ? std::string(messages::NoPmpFiles)
+                       : messages::NoPmpFilesReadable(unread.Folders, unread.FirstPath,
+                                                      unread.FirstDescription));
         return outcome;
     }
 
@@ -121,15 +140,18 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
         run.DryRun = settings.DryRun;
         run.Times = settings.Times;
         run.Exif = settings.Exif;
+        run.StopRequested = settings.StopRequested;
         ConvertFiles(run, *source, *output);
     }
     user.SetBusyPointer(false);
     user.SetProgressVisible(false);
     report.ShowHeldProblems();
+    CountFilesGoneUnseen(outcome);
 
     if (settings.Summarise) {
-        user.ShowMessage(messages::Summary(outcome.FileCount, counters), messages::ConvertTitle,
-                         MessageKind::Information);
+        user.ShowMessage(
+            messages::Summary(counters), messages::ConvertTitle,
+            NothingWentWrong(counters) ? MessageKind::Information : MessageKind::Warning);
     }
     outcome.Result = RequestOutcome::Status::Ran;
     return outcome;

@@ -31,6 +31,8 @@ struct RequestSettings {
     FileTime Times = FileTime::Recorded;
     ExifEncoder* Exif = nullptr;
     std::function<void(const std::string&)> OnWritten;
+    // Asked between pictures; yes stops the run safely (see ConversionRun).
+    std::function<bool()> StopRequested;
     // Receive each folder's full path as soon as it is found to exist.
     std::function<void(const std::string&)> ShowSourcePath;
     std::function<void(const std::string&)> ShowOutputPath;

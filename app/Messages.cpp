@@ -15,6 +15,7 @@ std::string Context(const RunProblem& problem) {
     const std::string path = Quoted(problem.Path);
     switch (problem.What) {
         case Action::ConvertFile:
+        case Action::ReachFile:
             return "Unable to convert source file " + path;
         case Action::ConvertFolder:
             return "Unable to convert source folder " + path;
@@ -60,6 +61,8 @@ std::string Description(const Reason& reason) {
         case Cause::HoldsLink:
             return "It holds the link " + Quoted(reason.Detail) +
                    ", and nothing is deleted through a link";
+        case Cause::FileSystemFolder:
+            return "The file system keeps lost+found at its top for its own checker";
         case Cause::NotJpeg:
             break;
     }
@@ -96,28 +99,43 @@ std::string FolderProblem(const std::string& path, const std::string& descriptio
            " due to the following problem: " + description + ".";
 }
 
-std::string Summary(std::int32_t counted, const RunCounters& counters) {
+std::string NoPmpFilesReadable(std::int32_t folders, const std::string& path,
+                               const std::string& description) {
+    return "No PMP file was found in the PMP source folder you specified, but " +
+           std::to_string(folders) + " of its subfolders could not be read, the first " +
+           Quoted(path) + " due to the following problem: " + description + ".";
+}
+
+std::string Summary(const RunCounters& counters) {
+    const std::int32_t converted = counters.SourceObjectNumber;
+    std::string text = std::to_string(converted) + " PMP file" + Plural(converted) +
+                       " successfully converted to JPG.";
+    const auto line = [&text](std::int32_t n, const std::string& words) {
+        if (n > 0) {
+            text += "\n\n" + std::to_string(n) + words;
+        }
+    };
     const std::int32_t serialized = counters.NumberOfSerializedFiles;
+    line(serialized, " JPG file" + Plural(serialized) + " saved with incremented serial number" +
+                         Plural(serialized) + ".");
     const std::int32_t failed = counters.NumberOfFailedFiles;
+    line(failed, " PMP file" + Plural(failed) + " could not be converted.");
+    const std::int32_t gone = counters.NumberOfFilesGone;
+    line(gone, " PMP file" + Plural(gone) +
+                   (gone == 1 ? " was gone when the conversion came to it."
+                              : " were gone when the conversion came to them."));
+    const std::int32_t plain = counters.NumberOfFilesWithoutExif;
+    line(plain, " JPG file" + Plural(plain) + " written without Exif data.");
     const std::int32_t left = counters.NumberOfLeftFiles;
-    const std::int32_t first = EveryFileConverted(counters) ? counted : counters.SourceObjectNumber;
-    std::string text =
-        std::to_string(first) + " PMP file" + Plural(first) + " successfully converted to JPG.";
-    if (serialized > 0) {
-        text += "\n\n" + std::to_string(serialized) + " JPG file" + Plural(serialized) +
-                " saved with incremented serial number" + Plural(serialized) + ".";
-    }
-    if (failed > 0) {
-        text += "\n\n" + std::to_string(failed) + " PMP file" + Plural(failed) +
-                " could not be converted.";
-    }
-    if (const std::int32_t plain = counters.NumberOfFilesWithoutExif; plain > 0) {
-        text += "\n\n" + std::to_string(plain) + " JPG file" + Plural(plain) +
-                " written without Exif data.";
-    }
-    if (left > 0) {
-        text += "\n\n" + std::to_string(left) + " PMP file" + Plural(left) +
-                " left unconverted in folders that receive JPG files.";
+    line(left, " PMP file" + Plural(left) + " left unconverted in folders that receive JPG files.");
+    const std::int32_t folders = counters.NumberOfSkippedFolders;
+    line(folders, " folder" + Plural(folders) + " could not be read or created.");
+    const std::int32_t deletions = counters.NumberOfFailedDeletions;
+    line(deletions, " deletion" + Plural(deletions) + " could not be made.");
+    if (counters.Stopped) {
+        const std::int32_t notReached = counters.NumberOfFilesNotReached;
+        text += "\n\nThe conversion was stopped: " + std::to_string(notReached) + " PMP file" +
+                Plural(notReached) + " not reached.";
     }
     return text;
 }

@@ -37,11 +37,14 @@ inline constexpr const char* OutputFolderMissing =
 std::string DeviceNameUnfit(const std::string& deviceName);
 std::string Confirmation(std::int32_t count);
 std::string FolderProblem(const std::string& path, const std::string& description);
+// No PMP file found, but `folders` subfolders could not be read, the first at
+// `path` for the system's `description`.
+std::string NoPmpFilesReadable(std::int32_t folders, const std::string& path,
+                               const std::string& description);
 
-// The summary of a run over `counted` PMP files. When the run did not convert
-// every one of them, the first line counts the files that were converted, and
-// further lines the failed ones and those left in folders that the run writes
-// into.
-std::string Summary(std::int32_t counted, const RunCounters& counters);
+// The summary of a run: its first line counts the PMP files converted in this
+// run, and a line of its own each thing that went otherwise (files serialised,
+// failed, gone, left, folders passed over, deletions failed, the run stopped).
+std::string Summary(const RunCounters& counters);
 
 }  // namespace ostrel::messages

@@ -10,6 +10,8 @@ std::int32_t& CounterOf(RunCounters& counters, Action what) {
     switch (what) {
         case Action::ConvertFile:
             return counters.NumberOfFailedFiles;
+        case Action::ReachFile:
+            return counters.NumberOfFilesGone;
         case Action::ConvertFolder:
             return counters.NumberOfLeftFiles;
         case Action::ReadFolder:
@@ -63,6 +65,11 @@ void RunReport::FileWritten(const std::string& path, std::int32_t serialNumber) 
         onWritten_(path);
     }
     user_.SetProgressPosition(counters_.SourceObjectNumber);
+}
+
+void RunReport::RunStopped(std::int32_t filesNotReached) {
+    counters_.Stopped = true;
+    counters_.NumberOfFilesNotReached = filesNotReached;
 }
 
 }  // namespace ostrel

@@ -24,6 +24,7 @@ public:
 
     void ProblemMet(const RunProblem& problem) override;
     void FileWritten(const std::string& path, std::int32_t serialNumber) override;
+    void RunStopped(std::int32_t filesNotReached) override;
 
     // Once the run has ended: the problems held back, in one box with their
     // list in its details; nothing when none was.

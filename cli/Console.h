@@ -14,4 +14,13 @@ std::vector<std::string> PrepareConsole(int argc, char* argv[]);
 // True when the stream is a terminal, where a progress bar can be drawn.
 bool IsTerminal(std::FILE* stream);
 
+// Catches the signals that ask a run to stop: Ctrl-C, and where the system has
+// them SIGTERM and SIGHUP. The first only sets the flag that StopSignal
+// reads; a second ends the program at once, as that signal would have. A
+// write to a closed pipe then fails with EPIPE instead of ending the program.
+void CatchStopSignals();
+
+// The first stop signal caught, or 0.
+int StopSignal();
+
 }  // namespace ostrel::cli

@@ -4,6 +4,8 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <csignal>
+
 #include "Console.h"
 #include "Utf16.h"
 
@@ -34,6 +36,29 @@ std::vector<std::string> PrepareConsole(int, char*[]) {
 
 bool IsTerminal(std::FILE* stream) {
     return ::_isatty(::_fileno(stream)) != 0;
+}
+
+namespace {
+
+// The one piece of state shared with a signal handler: the signal that asked
+// the run to stop.
+volatile std::sig_atomic_t stopSignal = 0;
+
+// The C runtime puts the default action back before it calls a handler, so a
+// second Ctrl-C ends the program at once.
+void OnStopSignal(int number) {
+    stopSignal = number;
+}
+
+}  // namespace
+
+void CatchStopSignals() {
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
+}
+
+int StopSignal() {
+    return stopSignal;
 }
 
 }  // namespace ostrel::cli

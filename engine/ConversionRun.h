@@ -3,6 +3,7 @@
 // level of the folder walk shares.
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -32,9 +33,23 @@ struct ConversionRun {
     FileTime Times = FileTime::Recorded;
     // With an encoder, each JPG file gets an Exif block of its history.
     ExifEncoder* Exif = nullptr;
+    // Asked between pictures; once it says yes, the run takes no new picture,
+    // makes the JPG files written so far durable, deletes the sources of those
+    // pictures as the options say (and no other), and tells the observer how
+    // many PMP files it did not reach. It may be called often, and must be
+    // cheap: a flag set by a signal handler or a window's button.
+    std::function<bool()> StopRequested;
 
     void Report(Action what, const std::string& path, Reason because) {
         Observer.ProblemMet(RunProblem{what, path, std::move(because)});
+    }
+
+    // True from the first time StopRequested says yes.
+    bool Stopping() {
+        if (!Stopped && StopRequested && StopRequested()) {
+            Stopped = true;
+        }
+        return Stopped;
     }
 
     // --- State of the run, kept by the routines of the run. ---
@@ -57,6 +72,11 @@ struct ConversionRun {
     std::uint64_t PlannedFolders = 0;
     // Folders reached through a link whose files were kept, reported once each.
     std::set<FolderId> KeptLinkFolders;
+    // The source folder's full path: a link that leads inside it is not
+    // followed, as its target is converted under its own name.
+    std::string SourceTop;
+    bool Stopped = false;
+    std::int32_t FilesNotReached = 0;
 };
 
 }  // namespace ostrel

@@ -14,9 +14,11 @@ std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b) {
 
 struct Count {
     FileSystem& Files;
+    std::string Top;
     std::string_view Extension;
     bool IncludeSubfolders;
     UnreadableSubfolders Unreadable;
+    PassedOver* Over;
     std::set<FolderId> Seen;
 };
 
@@ -24,10 +26,14 @@ std::int32_t CountIn(Count& count, const Folder& folder, bool isTop) {
     count.Seen.insert(folder.Id);
     FolderListing listing;
     try {
-        listing = count.Files.ListFolder(folder);
-    } catch (const FileSystemError&) {
+        listing = count.Files.ListFolderByName(folder);
+    } catch (const FileSystemError& error) {
         if (isTop || count.Unreadable == UnreadableSubfolders::Fail) {
             throw;
+        }
+        if (count.Over != nullptr && count.Over->Folders++ == 0) {
+            count.Over->FirstPath = folder.Path;
+            count.Over->FirstDescription = error.what();
         }
         return 0;
     }
@@ -40,7 +46,8 @@ std::int32_t CountIn(Count& count, const Folder& folder, bool isTop) {
     }
     if (count.IncludeSubfolders) {
         for (const Folder& subfolder : listing.Subfolders) {
-            if (!count.Seen.contains(subfolder.Id)) {
+            if (!count.Seen.contains(subfolder.Id) &&
+                !LeadsIntoTree(count.Files, subfolder, count.Top)) {
                 total = SaturatingAdd(total, CountIn(count, subfolder, false));
             }
         }
@@ -52,9 +59,26 @@ std::int32_t CountIn(Count& count, const Folder& folder, bool isTop) {
 
 std::int32_t CountFiles(FileSystem& fileSystem, const std::string& folderPath,
                         std::string_view extension, bool includeSubfolders,
-                        const std::set<FolderId>& skip, UnreadableSubfolders unreadable) {
-    Count count{fileSystem, extension, includeSubfolders, unreadable, skip};
-    return CountIn(count, fileSystem.GetFolder(folderPath), true);
+                        const std::set<FolderId>& skip, UnreadableSubfolders unreadable,
+                        PassedOver* passedOver) {
+    const Folder top = fileSystem.GetFolder(folderPath);
+    Count count{fileSystem, top.Path, extension, includeSubfolders, unreadable, passedOver, skip};
+    return CountIn(count, top, true);
+}
+
+bool LeadsIntoTree(FileSystem& fileSystem, const Folder& subfolder, const std::string& treePath) {
+    if (!subfolder.IsLink) {
+        return false;
+    }
+    std::string target;
+    try {
+        target = fileSystem.ComparablePath(fileSystem.GetFolder(subfolder.Path).Path);
+    } catch (const FileSystemError&) {
+        return false;  // left to whoever lists it, to report
+    }
+    const std::string top = fileSystem.ComparablePath(treePath);
+    const std::string below = fileSystem.ComparablePath(fileSystem.JoinPath(treePath, ""));
+    return target == top || target.starts_with(below);
 }
 
 }  // namespace ostrel

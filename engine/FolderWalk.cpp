@@ -1,5 +1,8 @@
 #include "FolderWalk.h"
 
+#include <climits>
+#include <map>
+#include <optional>
 #include <set>
 
 #include "CountFiles.h"
@@ -27,49 +30,98 @@ bool MayDeleteBelow(ConversionRun& run, const Folder* link) {
     return false;
 }
 
-// The folder that receives a subfolder's pictures, created when missing. In a
-// dry run a missing folder is only planned.
-Folder OutputFolderFor(ConversionRun& run, const std::string& path) {
-    FileSystem& fs = run.Files;
-    if (!fs.FolderExists(path)) {
-        if (run.DryRun) {
-            const auto slash = path.find_last_of("/\\");
-            return Folder{path, slash == std::string::npos ? path : path.substr(slash + 1),
-                          FolderId{~std::uint64_t{0}, ++run.PlannedFolders}, false};
-        }
-        fs.CreateFolder(path);
-    }
-    return fs.GetFolder(path);
+// lost+found at the top of a file system, which the file system's checker
+// needs: the run never makes one and never deletes one.
+bool IsLostAndFound(ConversionRun& run, const Folder& parent, const std::string& name) {
+    return name == "lost+found" && run.Files.IsFileSystemTop(parent);
 }
 
-// Removes an emptied folder tree bottom-up, folders only. Keeps a folder, and
-// returns false, when something in it must stay: a folder the run writes into,
-// or a link (whose path goes into `link`, the first one met). A failure is
-// thrown.
-bool RemoveEmptyTree(ConversionRun& run, const Folder& folder, std::string& link) {
-    bool allGone = true;
-    for (const Folder& subfolder : run.Files.ListFolder(folder).Subfolders) {
+// The folder that receives a subfolder's pictures, created when missing, or
+// nothing when it cannot be had (reported). In a dry run a missing folder is
+// only planned.
+std::optional<Folder> OutputFolderFor(ConversionRun& run, const Folder& output,
+                                      const Folder& subfolder) {
+    if (run.Options.Subfolders != SubfolderMode::Matching) {
+        return output;
+    }
+    FileSystem& fs = run.Files;
+    const std::string path = fs.JoinPath(output.Path, subfolder.Name);
+    try {
+        if (!fs.FolderExists(path)) {
+            if (IsLostAndFound(run, output, subfolder.Name)) {
+                run.Report(Action::CreateFolder, path, {Cause::FileSystemFolder});
+                return std::nullopt;
+            }
+            if (run.DryRun) {
+                return Folder{path, subfolder.Name,
+                              FolderId{~std::uint64_t{0}, ++run.PlannedFolders}, false};
+            }
+            fs.CreateFolder(path);
+        }
+        return fs.GetFolder(path);
+    } catch (const FileSystemError& error) {
+        run.Report(Action::CreateFolder, path, {Cause::System, error.what()});
+    }
+    return std::nullopt;
+}
+
+// What a folder's tree holds, looked at without following any link.
+enum class Contents { Nothing, Links, Something };
+
+// Nothing; links only (the first one met goes into `link`); or something that
+// keeps the folder: a file or another entry, a folder the run writes into, or
+// lost+found at the top of a file system. A failure is thrown.
+Contents TreeContents(ConversionRun& run, const Folder& folder, std::string& link) {
+    const FolderListing listing = run.Files.ListFolderByName(folder);
+    if (!listing.Files.empty() || !listing.Others.empty()) {
+        return Contents::Something;
+    }
+    Contents contents = Contents::Nothing;
+    for (const Folder& subfolder : listing.Subfolders) {
+        if (run.Outputs.contains(subfolder.Id) || IsLostAndFound(run, folder, subfolder.Name)) {
+            return Contents::Something;
+        }
         if (subfolder.IsLink) {
             if (link.empty()) {
                 link = subfolder.Path;
             }
-            allGone = false;
-        } else if (run.Outputs.contains(subfolder.Id) || !RemoveEmptyTree(run, subfolder, link)) {
-            allGone = false;
+            contents = Contents::Links;
+            continue;
+        }
+        const Contents inner = TreeContents(run, subfolder, link);
+        if (inner == Contents::Something) {
+            return inner;
+        }
+        if (inner == Contents::Links) {
+            contents = inner;
         }
     }
-    if (allGone) {
-        run.Files.DeleteFolder(folder);
+    return contents;
+}
+
+// Removes a tree found to hold nothing, bottom-up, folders only; never
+// through a link, should one have appeared since.
+void RemoveEmptyTree(ConversionRun& run, const Folder& folder) {
+    for (const Folder& subfolder : run.Files.ListFolderByName(folder).Subfolders) {
+        if (!subfolder.IsLink) {
+            RemoveEmptyTree(run, subfolder);
+        }
     }
-    return allGone;
+    run.Files.DeleteFolder(folder);
 }
 
 void DeleteIfEmpty(ConversionRun& run, const Folder& subfolder) {
     try {
         std::string link;
-        if (CountFiles(run.Files, subfolder.Path, "*", true) == 0 &&
-            !RemoveEmptyTree(run, subfolder, link) && !link.empty()) {
-            run.Report(Action::DeleteSubfolder, subfolder.Path, {Cause::HoldsLink, link});
+        switch (TreeContents(run, subfolder, link)) {
+            case Contents::Nothing:
+                RemoveEmptyTree(run, subfolder);
+                break;
+            case Contents::Links:
+                run.Report(Action::DeleteSubfolder, subfolder.Path, {Cause::HoldsLink, link});
+                break;
+            case Contents::Something:
+                break;
         }
     } catch (const FileSystemError& error) {
         run.Report(Action::DeleteSubfolder, subfolder.Path, {Cause::System, error.what()});
@@ -79,33 +131,38 @@ void DeleteIfEmpty(ConversionRun& run, const Folder& subfolder) {
 // Deletions that wait until the JPG files converted before them are on the
 // disk. They are kept in the walk's order (a subfolder's files before the test
 // whether it is empty) and carried out by batch: the batch's JPG files made
-// durable together, then the deletions.
+// durable together, then the deletions. A PMX or PMF file that has a PMP file
+// of its name goes only after that PMP file went.
 class PendingDeletions {
 public:
     explicit PendingDeletions(ConversionRun& run) : run_(run) {}
     PendingDeletions(const PendingDeletions&) = delete;
     PendingDeletions& operator=(const PendingDeletions&) = delete;
 
-    // A converted PMP file, to go once its JPG file is on the disk.
-    void AddConverted(const File& source, const FileIdentity& converted) {
+    // A converted PMP file, to go once its JPG file is on the disk. `picture`
+    // names it (its folder and base name) for the other Sony files of its name.
+    void AddConverted(const File& source, const FileIdentity& converted, std::string picture) {
         bytes_ += converted.Size;
-        Add({source, converted, std::nullopt});
+        Add({source, converted, std::nullopt, std::move(picture)});
     }
 
-    // A PMX or PMF file, to go with the PMP files before it.
-    void AddOther(const File& source) {
+    // A PMX or PMF file, to go with the PMP files before it: with `picture`,
+    // only if the PMP files so named went.
+    void AddOther(const File& source, std::string picture) {
+        Item item{source, std::nullopt, std::nullopt, std::move(picture)};
         if (items_.empty()) {
-            DeleteSourceFile(run_, source);
+            Carry(item, {});
         } else {
-            Add({source, std::nullopt, std::nullopt});
+            Add(std::move(item));
         }
     }
 
     void AddEmptinessTest(const Folder& subfolder) {
+        Item item{std::nullopt, std::nullopt, subfolder, {}};
         if (items_.empty()) {
-            DeleteIfEmpty(run_, subfolder);
+            Carry(item, {});
         } else {
-            Add({std::nullopt, std::nullopt, subfolder});
+            Add(std::move(item));
         }
     }
 
@@ -120,15 +177,7 @@ public:
             failure = error.what();
         }
         for (const Item& item : items_) {
-            if (item.Subfolder) {
-                DeleteIfEmpty(run_, *item.Subfolder);
-            } else if (failure.empty()) {
-                DeleteSourceFile(run_, *item.Source, item.Converted);
-            } else {
-                // Not known to be safe on the disk: the source stays, and the
-                // other Sony files with it.
-                run_.Report(Action::DeleteFile, item.Source->Path, {Cause::System, failure});
-            }
+            Carry(item, failure);
         }
         items_.clear();
         bytes_ = 0;
@@ -139,6 +188,7 @@ private:
         std::optional<File> Source;
         std::optional<FileIdentity> Converted;
         std::optional<Folder> Subfolder;
+        std::string Picture;
     };
 
     void Add(Item item) {
@@ -148,9 +198,26 @@ private:
         }
     }
 
+    // `failure`: why the JPG files of the batch are not known to be on the disk.
+    void Carry(const Item& item, const std::string& failure) {
+        if (item.Subfolder) {
+            DeleteIfEmpty(run_, *item.Subfolder);
+        } else if (!item.Converted && !item.Picture.empty() && kept_.contains(item.Picture)) {
+            // Stays with its PMP file.
+        } else if (!failure.empty()) {
+            // Not known to be safe on the disk: the source stays, and the
+            // other Sony files of its name with it.
+            run_.Report(Action::DeleteFile, item.Source->Path, {Cause::System, failure});
+            kept_.insert(item.Picture);
+        } else if (!DeleteSourceFile(run_, *item.Source, item.Converted) && item.Converted) {
+            kept_.insert(item.Picture);
+        }
+    }
+
     ConversionRun& run_;
     std::vector<Item> items_;
     std::uint64_t bytes_ = 0;
+    std::set<std::string> kept_;  // PMP files that stayed, by folder and base name
 };
 
 // What a file's name is without its last three characters, in upper case:
@@ -166,29 +233,71 @@ std::string BaseKey(std::string_view name) {
 }
 
 // Converts the PMP files of one level, then deletes the sources that
-// DeleteSourceFiles names. A PMX or PMF file stays with a PMP file of its
-// name that could not be converted.
-void ConvertLevelFiles(ConversionRun& run, PendingDeletions& pending,
-                       const std::vector<File>& files, const Folder& source, const Folder& output,
-                       const Folder* link) {
-    std::set<std::string> unconverted;
-    for (const File& file : files) {
+// DeleteSourceFiles names. A PMX or PMF file stays with a PMP file of its name
+// that stays, for whatever reason: not converted, not a file, not deleted, or
+// not reached before the run stopped.
+void ConvertLevelFiles(ConversionRun& run, PendingDeletions& pending, const FolderListing& listing,
+                       const Folder& source, const Folder& output, const Folder* link) {
+    // For each base name of an entry named like a PMP file: whether every such
+    // entry is on its way out.
+    std::map<std::string, bool> pictures;
+    for (const OtherEntry& other : listing.Others) {
+        if (IsPictureFile(other.Name)) {
+            pictures[BaseKey(other.Name)] = false;
+        }
+    }
+    for (const Folder& subfolder : listing.Subfolders) {
+        if (IsPictureFile(subfolder.Name)) {
+            pictures[BaseKey(subfolder.Name)] = false;
+        }
+    }
+    const std::string folderKey = source.Path + '\0';
+    for (const File& file : listing.Files) {
         if (!IsPictureFile(file.Name)) {
             continue;
         }
+        auto& goes = pictures.try_emplace(BaseKey(file.Name), true).first->second;
+        if (run.Stopping()) {
+            ++run.FilesNotReached;
+            goes = false;
+            continue;
+        }
         const std::optional<FileIdentity> converted = ConvertPictureFile(run, file, source, output);
-        if (!converted) {
-            unconverted.insert(BaseKey(file.Name));
-        } else if (IsToBeDeleted(run.Options, file.Name) && !run.DryRun &&
-                   MayDeleteBelow(run, link)) {
-            pending.AddConverted(file, *converted);
+        if (converted && IsToBeDeleted(run.Options, file.Name) && !run.DryRun &&
+            MayDeleteBelow(run, link)) {
+            pending.AddConverted(file, *converted, folderKey + BaseKey(file.Name));
+        } else {
+            goes = false;
         }
     }
-    for (const File& file : files) {
-        if (!IsPictureFile(file.Name) && IsToBeDeleted(run.Options, file.Name) && !run.DryRun &&
-            !unconverted.contains(BaseKey(file.Name)) && MayDeleteBelow(run, link)) {
-            pending.AddOther(file);
+    for (const File& file : listing.Files) {
+        if (IsPictureFile(file.Name) || !IsToBeDeleted(run.Options, file.Name) || run.DryRun) {
+            continue;
         }
+        const auto picture = pictures.find(BaseKey(file.Name));
+        if (picture == pictures.end()) {
+            // No PMP file of its name: it goes as any Sony file, unless the
+            // run stopped before it.
+            if (!run.Stopped && MayDeleteBelow(run, link)) {
+                pending.AddOther(file, {});
+            }
+        } else if (picture->second) {
+            pending.AddOther(file, folderKey + picture->first);
+        }
+    }
+}
+
+// The PMP files below a subfolder that the run stopped before.
+void CountNotReached(ConversionRun& run, const Folder& subfolder) {
+    std::set<FolderId> skip = run.Entered;
+    skip.insert(run.Outputs.begin(), run.Outputs.end());
+    try {
+        const std::int32_t left =
+            CountFiles(run.Files, subfolder.Path, "PMP", true, skip, UnreadableSubfolders::Skip);
+        run.FilesNotReached =
+            left > INT32_MAX - run.FilesNotReached ? INT32_MAX : run.FilesNotReached + left;
+    } catch (const FileSystemError&) {
+        // Not read, so not counted.
     }
 }
 
@@ -210,9 +319,9 @@ void ReportOutputInSource(ConversionRun& run, const Folder& folder) {
 }
 
 // One level of the walk. Returns false when the folder, or a folder below it,
-// could not be read; the subtree is then not deleted from. `link` is the
-// folder link the level lies below, if any: its files may lie outside the
-// source tree.
+// could not be read, or the run stopped before its end; the subtree is then
+// not deleted from. `link` is the folder link the level lies below, if any:
+// its files may lie outside the source tree.
 bool ConvertLevel(ConversionRun& run, PendingDeletions& pending, const Folder& source,
                   const Folder& output, const Folder* link) {
     FileSystem& fs = run.Files;
@@ -222,7 +331,7 @@ bool ConvertLevel(ConversionRun& run, PendingDeletions& pending, const Folder& s
 
     FolderListing listing;
     try {
-        listing = fs.ListFolder(source);
+        listing = fs.ListFolderByName(source);
     } catch (const FileSystemError& error) {
         run.Report(Action::ReadFolder, source.Path, {Cause::System, error.what()});
         return false;
@@ -241,13 +350,15 @@ bool ConvertLevel(ConversionRun& run, PendingDeletions& pending, const Folder& s
         }
     }
 
-    ConvertLevelFiles(run, pending, listing.Files, source, output, link);
+    ConvertLevelFiles(run, pending, listing, source, output, link);
 
     bool complete = true;
     for (const Folder& subfolder : listing.Subfolders) {
         // A folder met again through a link, or one this run writes into, is
-        // not a source: entering it could go on without end.
-        if (run.Entered.contains(subfolder.Id)) {
+        // not a source: entering it could go on without end. A link to a
+        // folder of the source tree is not either: the folder is converted
+        // under its own name, whichever comes first.
+        if (run.Entered.contains(subfolder.Id) || LeadsIntoTree(fs, subfolder, run.SourceTop)) {
             continue;
         }
         if (run.Outputs.contains(subfolder.Id)) {
@@ -256,36 +367,41 @@ bool ConvertLevel(ConversionRun& run, PendingDeletions& pending, const Folder& s
             }
             continue;
         }
+        if (run.Stopping()) {
+            if (options.Subfolders != SubfolderMode::None) {
+                CountNotReached(run, subfolder);
+            }
+            continue;
+        }
         bool subtreeComplete = true;
         const Folder* below = link != nullptr ? link : subfolder.IsLink ? &subfolder : nullptr;
         if (options.Subfolders != SubfolderMode::None) {
-            const std::string path = options.Subfolders == SubfolderMode::Matching
-                                         ? fs.JoinPath(output.Path, subfolder.Name)
-                                         : output.Path;
-            Folder target;
-            try {
-                target = OutputFolderFor(run, path);
-            } catch (const FileSystemError& error) {
-                run.Report(Action::CreateFolder, path, {Cause::System, error.what()});
+            const std::optional<Folder> target = OutputFolderFor(run, output, subfolder);
+            if (!target) {
                 complete = false;
                 continue;
             }
-            subtreeComplete = ConvertLevel(run, pending, subfolder, target, below);
+            subtreeComplete = ConvertLevel(run, pending, subfolder, *target, below);
             complete = complete && subtreeComplete;
         }
-        if (options.DeleteEmptySubfolders && subtreeComplete && below == nullptr && !run.DryRun) {
+        if (options.DeleteEmptySubfolders && subtreeComplete && below == nullptr && !run.DryRun &&
+            !IsLostAndFound(run, source, subfolder.Name)) {
             pending.AddEmptinessTest(subfolder);
         }
     }
-    return complete;
+    return complete && !run.Stopped;
 }
 
 }  // namespace
 
 void ConvertFiles(ConversionRun& run, const Folder& sourceFolder, const Folder& outputFolder) {
+    run.SourceTop = sourceFolder.Path;
     PendingDeletions pending(run);
     ConvertLevel(run, pending, sourceFolder, outputFolder, nullptr);
     pending.Flush();
+    if (run.Stopped) {
+        run.Observer.RunStopped(run.FilesNotReached);
+    }
 }
 
 }  // namespace ostrel

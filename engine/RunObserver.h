@@ -11,6 +11,7 @@ namespace ostrel {
 // What the run could not do, at the path of the problem.
 enum class Action {
     ConvertFile,           // a PMP file (or an entry named like one) is not converted
+    ReachFile,             // a listed PMP file is gone when the run comes to it
     ConvertFolder,         // a folder the run writes into holds PMP files, left as they are
     ReadFolder,            // a source folder cannot be listed
     CreateFolder,          // an output subfolder cannot be made
@@ -33,6 +34,7 @@ enum class Cause {
     ReachedThroughLink,  // its files may lie outside the source folder
     HoldsLink,           // Detail: the link that keeps the subfolder
     NotJpeg,             // the picture data does not start like a JPEG picture
+    FileSystemFolder,    // lost+found at the top of a file system, which the run never makes
 };
 
 struct Reason {
@@ -60,6 +62,9 @@ public:
     // A JPG file written (in a dry run, planned) under its full path, with the
     // serial number it was written with (1 for the first attempt).
     virtual void FileWritten(const std::string& path, std::int32_t serialNumber) = 0;
+    // The run was asked to stop and did, leaving this many PMP files of the
+    // folders it would have converted untouched. Told once, at its end.
+    virtual void RunStopped(std::int32_t filesNotReached) = 0;
 };
 
 }  // namespace ostrel

@@ -1,6 +1,7 @@
 #include "SingleFileConversion.h"
 
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 
@@ -167,7 +168,17 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
                                                const Folder& outputFolder) {
     try {
         FileSystem& fs = run.Files;
-        const std::unique_ptr<InputFile> in = fs.OpenForReading(file);
+        std::unique_ptr<InputFile> in;
+        try {
+            in = fs.OpenForReading(file);
+        } catch (const FileSystemError& error) {
+            if (error.Code() != ENOENT) {
+                throw;
+            }
+            // Listed, then taken away by someone else before the run came to it.
+            run.Report(Action::ReachFile, file.Path, {Cause::System, error.what()});
+            return std::nullopt;
+        }
         const FileIdentity identity = in->Identity();
         if (identity.Size <= HeaderSize) {
             throw ConversionProblem{{Cause::NoPictureData}};
@@ -210,16 +221,18 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
     return std::nullopt;
 }
 
-void DeleteSourceFile(ConversionRun& run, const File& file,
+bool DeleteSourceFile(ConversionRun& run, const File& file,
                       const std::optional<FileIdentity>& converted) {
     if (!IsToBeDeleted(run.Options, file.Name) || run.DryRun) {
-        return;
+        return false;
     }
     try {
         run.Files.DeleteFile(file, converted);
+        return true;
     } catch (const FileSystemError& error) {
         run.Report(Action::DeleteFile, file.Path, {Cause::System, error.what()});
     }
+    return false;
 }
 
 }  // namespace ostrel

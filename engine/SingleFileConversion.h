@@ -21,7 +21,8 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
 
 // Deletes the file when the options ask for it; a failure is reported. With
 // `converted`, the file is deleted only while it is still the one read.
-void DeleteSourceFile(ConversionRun& run, const File& file,
+// Returns whether the file was deleted.
+bool DeleteSourceFile(ConversionRun& run, const File& file,
                       const std::optional<FileIdentity>& converted = std::nullopt);
 
 }  // namespace ostrel

@@ -88,14 +88,32 @@ TEST_F(ConversionRequestTest, ARunInItsOrderWithTheSummary) {
 }
 
 TEST(Summary, TellsEveryOutcomeInNumberAndNeverCallsAFailedFileConverted) {
-    EXPECT_EQ(messages::Summary(3, {.SourceObjectNumber = 1, .NumberOfFailedFiles = 2}),
+    EXPECT_EQ(messages::Summary({.SourceObjectNumber = 1, .NumberOfFailedFiles = 2}),
               "1 PMP file successfully converted to JPG.\n\n"
               "2 PMP files could not be converted.");
-    EXPECT_EQ(messages::Summary(3, {.SourceObjectNumber = 3, .NumberOfSerializedFiles = 3}),
+    EXPECT_EQ(messages::Summary({.SourceObjectNumber = 3, .NumberOfSerializedFiles = 3}),
               "3 PMP files successfully converted to JPG.\n\n"
               "3 JPG files saved with incremented serial numbers.");
-    EXPECT_EQ(messages::Summary(5, {.NumberOfSkippedFolders = 1}),
-              "0 PMP files successfully converted to JPG.");
+    EXPECT_EQ(messages::Summary({.NumberOfFailedDeletions = 1, .NumberOfSkippedFolders = 2}),
+              "0 PMP files successfully converted to JPG.\n\n"
+              "2 folders could not be read or created.\n\n"
+              "1 deletion could not be made.");
+}
+
+TEST_F(ConversionRequestTest, FilesGoneDuringTheRunAreNotCalledConverted) {
+    Picture("a.PMP");
+    Picture("b.PMP");    // taken away once listed
+    Picture("Z/c.PMP");  // taken away before its folder is listed
+    options.ProcessSubfolders = 2;
+    files.AfterOpening = [&](const File&) {
+        fs::remove(tree / "S/b.PMP");
+        fs::remove(tree / "S/Z/c.PMP");
+    };
+    EXPECT_EQ(Request().FileCount, 3);
+    EXPECT_EQ(user.Prompts.back(),
+              "1 PMP file successfully converted to JPG.\n\n"
+              "2 PMP files were gone when the conversion came to them.");
+    EXPECT_EQ(user.Messages.back().Kind, MessageKind::Warning);
 }
 
 #ifndef _WIN32  // paths longer than the system takes
@@ -109,13 +127,23 @@ TEST_F(ConversionRequestTest, TheCountLeavesOutWhatTheRunCannotReach) {
     options.ProcessSubfolders = 2;
     const RequestOutcome outcome = Request();
     EXPECT_EQ(outcome.FileCount, 1);
+    EXPECT_EQ(user.Messages.back().Kind, MessageKind::Warning);
     EXPECT_EQ(test::Sorted(user.Prompts),
               (Names{"1 PMP file successfully converted to JPG.\n\n1 PMP file left unconverted "
-                     "in folders that receive JPG files.",
+                     "in folders that receive JPG files.\n\n1 folder could not be read or "
+                     "created.",
                      "Convert 1 PMP file to JPG?",
                      test::Problem("Unable to convert source folder", options.OutputPath,
                                    "The conversion writes its JPG files into this folder"),
                      test::Problem("Unable to read source folder", deep, "File name too long")}));
+
+    // With nothing else to convert, the warning names what could not be read.
+    fs::remove_all(tree / "S/PSN00001.PMP");
+    Request();
+    EXPECT_EQ(user.Prompts.back(),
+              "No PMP file was found in the PMP source folder you specified, but 1 of its "
+              "subfolders could not be read, the first \"" +
+                  deep + "\" due to the following problem: File name too long.");
 }
 #endif
 

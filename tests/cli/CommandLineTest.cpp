@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include <cstdlib>
@@ -25,9 +29,9 @@ struct Result {
     std::string Out, Err;
 };
 
-// Runs ostrel-convert with its output in `home` and, where settings live in
-// files, HOME and XDG_CONFIG_HOME there. The tests' arguments hold no quote.
-Result RunConvert(const test::Names& arguments, const fs::path& home) {
+// The command that runs ostrel-convert with, where settings live in files,
+// HOME and XDG_CONFIG_HOME in `home`. The tests' arguments hold no quote.
+std::string Command(const test::Names& arguments, const fs::path& home) {
 #ifdef _WIN32
     // cmd.exe takes the first and last quote of the whole line away.
     const char q = '"';
@@ -40,15 +44,70 @@ Result RunConvert(const test::Names& arguments, const fs::path& home) {
     for (const std::string& argument : arguments) {
         command += std::string(" ") + q + argument + q;
     }
-    command += std::string(" >") + q + (home / "out").string() + q + " 2>" + q +
-               (home / "err").string() + q + (test::Windows ? "\"" : "");
+    return command;
+}
+
+// Runs it with its standard output in `home` (or `out`) and its standard
+// error in `home`.
+Result RunConvert(const test::Names& arguments, const fs::path& home, fs::path out = {}) {
+    const char q = test::Windows ? '"' : '\'';
+    const bool own = out.empty();  // else not read back: /dev/full reads as endless zeros
+    if (own) {
+        out = home / "out";
+    }
+    const std::string command = Command(arguments, home) + " >" + q + out.string() + q + " 2>" + q +
+                                (home / "err").string() + q + (test::Windows ? "\"" : "");
     int status = std::system(command.c_str());
 #ifndef _WIN32
     status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
-    const test::Bytes out = test::ReadBytes(home / "out"), err = test::ReadBytes(home / "err");
-    return {status, {out.begin(), out.end()}, {err.begin(), err.end()}};
+    const test::Bytes printed = own ? test::ReadBytes(out) : test::Bytes(),
+                      err = test::ReadBytes(home / "err");
+    return {status, {printed.begin(), printed.end()}, {err.begin(), err.end()}};
 }
+
+#ifndef _WIN32
+// Starts it with its standard output on a pipe of one page, which it fills
+// after a few paths and then waits on until it is read (or, `closed`, on a
+// pipe no one reads) and its standard error in `home`. Gives its process id
+// and the pipe's reading end.
+std::pair<pid_t, int> Start(const test::Names& arguments, const fs::path& home, bool closed) {
+    int ends[2] = {-1, -1};
+    EXPECT_EQ(::pipe(ends), 0);
+    ::fcntl(ends[1], F_SETPIPE_SZ, 4096);
+    if (closed) {
+        ::close(ends[0]);
+    }
+    const std::string command =
+        "exec env " + Command(arguments, home) + " 2>'" + (home / "err").string() + "'";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(ends[1], 1);
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+        ::_exit(127);
+    }
+    ::close(ends[1]);
+    return {pid, ends[0]};
+}
+
+// What comes through the pipe until a line is complete (or until its end).
+std::string ReadFrom(int pipe, bool line) {
+    std::string text;
+    char buffer[256];
+    ssize_t got = 0;
+    while ((!line || text.find('\n') == std::string::npos) &&
+           (got = ::read(pipe, buffer, sizeof buffer)) > 0) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return text;
+}
+
+int ExitStatus(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+#endif
 
 class CommandLineTest : public ::testing::Test {
 protected:
@@ -174,6 +233,113 @@ TEST_F(CommandLineTest, TellsWhatHappenedByWhatItPrintsAndItsExitStatus) {
     EXPECT_EQ(result.Err, "The PMP source folder you specified doesn't exist.\n");
     EXPECT_EQ(result.Out, "");
 }
+
+#ifndef _WIN32  // signals, pipes, /dev/full and FIFOs
+TEST(Signals, CtrlCFinishesThePictureInHandAndTheNextRunConvertsTheRestOnce) {
+    test::TempTree tree;
+    constexpr int Pictures = 300;
+    for (int shot = 1; shot <= Pictures; ++shot) {
+        char name[32];
+        std::snprintf(name, sizeof name, "S/PSN%05d.PMP", shot);
+        tree.Write(name, test::PmpFile({}, {0xFF, 0xD8}));
+    }
+    const fs::path home = tree.Folder("home"), out = tree.Folder("O");
+    const test::Names arguments{"--print", "--delete-files", "sony", (tree / "S").string(),
+                                out.string()};
+    const auto [pid, pipe] = Start(arguments, home, false);
+    std::string printed = ReadFrom(pipe, true);  // it has started, and soon waits on the pipe
+    ::kill(pid, SIGINT);
+    printed += ReadFrom(pipe, false);
+    EXPECT_EQ(ExitStatus(pid), 130);
+
+    // Each picture it names is whole under its name, and its source gone.
+    std::istringstream lines(printed);
+    int converted = 0;
+    std::string line;
+    for (; std::getline(lines, line) && line.starts_with(out.string()); ++converted) {
+        EXPECT_EQ(test::ReadBytes(line), (test::Bytes{0xFF, 0xD8}));
+        const std::string shot = line.substr(line.find("{VO=") + 4, 3);
+        EXPECT_FALSE(fs::exists(tree / ("S/PSN00" + shot + ".PMP"))) << shot;
+    }
+    ASSERT_LT(converted, Pictures);
+    EXPECT_EQ(test::FileNames(out).size(), static_cast<std::size_t>(converted));  // nothing else
+    EXPECT_EQ(line + "\n" + std::string(std::istreambuf_iterator<char>(lines), {}),
+              std::to_string(converted) + " PMP file" + (converted == 1 ? "" : "s") +
+                  " successfully converted to JPG.\n\n" + "The conversion was stopped: " +
+                  std::to_string(Pictures - converted) + " PMP files not reached.\n");
+
+    const Result rest = RunConvert(
+        {"--quiet", "--delete-files", "sony", (tree / "S").string(), out.string()}, home);
+    EXPECT_EQ(rest.Status, 0) << rest.Err;
+    EXPECT_EQ(test::FileNames(out).size(), static_cast<std::size_t>(Pictures));
+    for (const std::string& name : test::FileNames(out)) {
+        EXPECT_EQ(name.find("{SN="), std::string::npos) << name;  // none converted twice
+    }
+}
+
+TEST_F(CommandLineTest, AStandardOutputThatCannotBeWrittenStopsTheRunAndFails) {
+    const std::string summary =
+        "1 PMP file successfully converted to JPG.\n\n"
+        "The conversion was stopped: 2 PMP files not reached.\n";
+    const test::Names arguments{"--print", "--subfolders=matching", "--delete-files=pmp",
+                                (tree / "S").string(), tree.Folder("O").string()};
+    const Result result = RunConvert(arguments, tree.Folder("home"), "/dev/full");
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Err, summary +
+                              "ostrel-convert: Unable to write to standard output: No space left "
+                              "on device.\n");
+    // The one picture converted, and its source deleted; the rest untouched.
+    EXPECT_EQ(test::FileNames(tree / "O").size(), 1U);
+    EXPECT_EQ(test::FileNames(tree / "S"), test::Names{"PSN00001.PMX"});
+    EXPECT_EQ(test::FileNames(tree / "S/PIC00002").size(), 2U);
+
+    // Into a pipe that no one reads any more.
+    fs::remove_all(tree / "O");
+    tree.Folder("O");
+    tree.Write("S/PSN00001.PMP", test::PmpFile({}, test::EveryByte()));
+    EXPECT_EQ(ExitStatus(Start(arguments, tree.Folder("home"), true).first), 1);
+    const test::Bytes err = test::ReadBytes(tree / "home/err");
+    EXPECT_EQ(std::string(err.begin(), err.end()),
+              summary + "ostrel-convert: Unable to write to standard output: Broken pipe.\n");
+}
+
+TEST(Samples, ANameTooLongLosesTheEndOfItsCommentAlsoInADryRun) {
+    test::TempTree tree;
+    fs::copy(fs::path(OSTREL_SAMPLES) / "PIC00003", tree / "PIC00003");
+    const fs::path out = tree.Folder("O");
+    // 255 bytes, "…" taking three.
+    const std::string name =
+        "{Date=1999-07-04 @14-05-09}{Device=Sony DSC-F1{Lens=Forward}{Flash=Y}{Speed=033ms}"
+        "{Compression=Standard}}{Batch=003}{Volume=007}{Comment=[At Sign]home [Pound Sign]1 "
+        "[Left Curly Bracket]x[Equals Sign]y[Right Curly Bracket][Semicolon] [Tilde][Pipe "
+        "S\xE2\x80\xA6}.jpg";
+    for (const char* run : {"--dry-run", "--quiet"}) {
+        const Result result = RunConvert(
+            {run, "--print", "--format", "2.x-long", (tree / "PIC00003").string(), out.string()},
+            tree.Folder("home"));
+        EXPECT_EQ(result.Status, 0) << result.Err;
+        EXPECT_EQ(result.Out,
+                  (out / name).string() + "\n1 PMP file successfully converted to JPG.\n");
+    }
+    EXPECT_EQ(test::FileNames(out), test::Names{name});
+}
+
+TEST_F(CommandLineTest, ASettingsFileThatIsNoFileIsNeitherReadNorWaitedOn) {
+    const fs::path settings = tree.Folder("home/.config/Ostrel") / "Ostrel 2.8.conf";
+    ASSERT_EQ(::mkfifo(settings.c_str(), 0666), 0);
+    for (const char* why : {"It is not a regular file", "It is not a settings file"}) {
+        const Result result = Convert({"--from-settings", "--quiet"});
+        EXPECT_EQ(result.Status, 0);
+        EXPECT_EQ(result.Err, "ostrel-convert: Unable to read the settings file \"" +
+                                  settings.string() + "\" due to the following problem: " + why +
+                                  ". The first-run options are used.\n");
+        EXPECT_EQ(result.Out, "1 PMP file successfully converted to JPG.\n");
+        fs::remove(settings);
+        fs::remove_all(tree / "O");
+        tree.Write("home/.config/Ostrel/Ostrel 2.8.conf", "[Main]\nProcessSubfolders=1\n[");
+    }
+}
+#endif
 
 #ifndef _WIN32  // no Exiv2 in the Windows build, no Pillow under Wine
 TEST(PhotoLibraries, FindTheRecordedDateInTheFileTimesAndTheExifData) {

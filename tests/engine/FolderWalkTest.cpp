@@ -137,7 +137,9 @@ TEST_F(ConvertFilesTest, LinksNeitherLoopNorLeadDeletionOutOfTheTree) {
     tree.Write("Elsewhere/Deeper/PSN00003.PMP", test::PmpFile({}, payload));
     tree.Folder("Elsewhere/Empty");
     tree.Folder("S/Hollow");
-    ASSERT_EQ(::symlink((tree / "Elsewhere/Empty").c_str(), (tree / "S/Hollow/link").c_str()), 0);
+    // Nothing is read through a link to decide that a folder is empty: one
+    // that holds a link is not.
+    ASSERT_EQ(::symlink((tree / "Elsewhere").c_str(), (tree / "S/Hollow/link").c_str()), 0);
     ASSERT_EQ(::symlink((tree / "Elsewhere").c_str(), (tree / "S/TopLink").c_str()), 0);
     options.ProcessSubfolders = 1;
     options.DeleteSourceFiles = 1;
@@ -152,12 +154,28 @@ TEST_F(ConvertFilesTest, LinksNeitherLoopNorLeadDeletionOutOfTheTree) {
     EXPECT_TRUE(fs::is_symlink(tree / "S/TopLink"));
     EXPECT_TRUE(fs::is_symlink(tree / "S/Hollow/link"));
     EXPECT_EQ(test::Sorted(user.Prompts),
-              (Names{Problem("Unable to delete source files in", (tree / "S/TopLink").string(),
+              (Names{Problem("Unable to delete source files in", (tree / "S/Hollow/link").string(),
                              "The folder is reached through a link, so its files may lie outside "
                              "the source folder"),
                      Problem("Unable to delete source subfolder", (tree / "S/Hollow").string(),
                              "It holds the link \"" + (tree / "S/Hollow/link").string() +
                                  "\", and nothing is deleted through a link")}));
+}
+
+TEST_F(ConvertFilesTest, ALinkIntoTheTreeIsNotWalkedWhereverItSorts) {
+    Picture("PIC00001/PSN00001.PMP");
+    Picture("PIC00001/PSN00002.PMP");
+    for (const char* name : {"A", "Z"}) {
+        ASSERT_EQ(::symlink("PIC00001", (tree / "S" / name).c_str()), 0);
+    }
+    options.ProcessSubfolders = 1;
+    options.DeleteSourceFiles = 1;
+    EXPECT_EQ(CountFiles(files, options.SourcePath, "PMP", true), 2);
+    Convert();
+    EXPECT_EQ(std::distance(fs::directory_iterator(tree / "O"), {}), 1);
+    EXPECT_EQ(FileNames(tree / "O/PIC00001"), (Names{test::DefaultName + "{BA=001}{VO=001}.jpg",
+                                                     test::DefaultName + "{BA=001}{VO=002}.jpg"}));
+    EXPECT_TRUE(FileNames(tree / "S/PIC00001").empty());
 }
 
 TEST_F(ConvertFilesTest, FoldersThatFailAreReportedAndTheirSubtreesLeftAlone) {

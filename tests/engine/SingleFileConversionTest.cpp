@@ -255,8 +255,6 @@ TEST_F(ConvertPictureFileTest, EntriesThatAreNotPicturesAreReportedOnceAndNeverD
     options.ProcessSubfolders = 1;
     const auto a = Picture("a.PMP");
     const auto b = Picture("b.PMP");
-    tree.Write("S/b.PMX", "stays with b.PMP");
-    tree.Write("S/a.PMF", "goes with a.PMP");
     ::mkfifo((tree / "S/fifo.PMP").c_str(), 0666);
     ::symlink("nowhere", (tree / "S/dangling.PMP").c_str());
     Picture("folder.PMP/c.PMP");
@@ -278,9 +276,30 @@ TEST_F(ConvertPictureFileTest, EntriesThatAreNotPicturesAreReportedOnceAndNeverD
                             Unconverted(swapped, "It is not a regular file"),
                             Unconverted(tree / "S/fifo.PMP", "It is not a regular file"),
                             Unconverted(tree / "S/folder.PMP", "It is a folder, not a file")}));
-    // Regular files only: the other Sony file of the picture that failed stays.
-    EXPECT_EQ(FileNames(tree / "S"), swapped == b ? Names{"b.PMX"} : Names{"a.PMF"});
     EXPECT_TRUE(fs::exists(tree / "S/fifo.PMP") && fs::is_symlink(tree / "S/dangling.PMP"));
+}
+
+TEST_F(ConvertPictureFileTest, OtherSonyFilesGoOnlyAfterThePictureOfTheirName) {
+    options.DeleteSourceFiles = 2;
+    test::MakeReadOnly(Picture("A.PMP"));              // converted, and kept
+    ::symlink("nowhere", (tree / "S/B.PMP").c_str());  // no file at all
+    tree.Write("S/C.PMP", "short");                    // not converted
+    tree.Folder("S/D.PMP");
+    Picture("E.PMP");  // changed after its conversion, before its deletion
+    Picture("F.PMP");
+    files.AfterOpening = [&](const File& file) {
+        if (file.Name == "F.PMP") {
+            std::ofstream(tree / "S/E.PMP", std::ios::app) << "more";
+        }
+    };
+    for (const std::string name :
+         {"A.PMX", "A.PMF", "B.PMX", "C.pmf", "D.PMX", "E.PMX", "f.pmx", "F.PMF", "G.PMX"}) {
+        tree.Write("S/" + name, "x");
+    }
+    Convert();
+    // F's go with it, and G.PMX, which has no picture, as any Sony file.
+    EXPECT_EQ(FileNames(tree / "S"), (Names{"A.PMF", "A.PMP", "A.PMX", "B.PMX", "C.PMP", "C.pmf",
+                                            "D.PMX", "E.PMP", "E.PMX"}));
 }
 
 TEST_F(ConvertPictureFileTest, AConversionKilledMidCopyLeavesNoPartialPicture) {
