@@ -33,6 +33,10 @@ void RunReport::ProblemMet(const RunProblem& problem) {
     // A folder the run writes into counts the PMP files left in it.
     CounterOf(counters_, problem.What) +=
         problem.What == Action::ConvertFolder ? problem.Because.FilesLeft : 1;
+    // The pictures below an output folder that could not be made are not converted.
+    if (problem.What == Action::CreateFolder) {
+        counters_.NumberOfFailedFiles += problem.Because.FilesLeft;
+    }
     if (holding_) {
         held_.push_back(messages::ProblemLines(problem));
         return;

@@ -36,9 +36,22 @@ bool IsLostAndFound(ConversionRun& run, const Folder& parent, const std::string&
     return name == "lost+found" && run.Files.IsFileSystemTop(parent);
 }
 
+// The PMP files below a source subfolder that the run does not enter, and
+// that are not met anywhere else in it.
+std::int32_t PicturesBelow(ConversionRun& run, const Folder& subfolder) {
+    std::set<FolderId> skip = run.Entered;
+    skip.insert(run.Outputs.begin(), run.Outputs.end());
+    try {
+        return CountFiles(run.Files, subfolder.Path, "PMP", true, skip, UnreadableSubfolders::Skip);
+    } catch (const FileSystemError&) {
+        return 0;  // not read, so not counted
+    }
+}
+
 // The folder that receives a subfolder's pictures, created when missing, or
-// nothing when it cannot be had (reported). In a dry run a missing folder is
-// only planned.
+// nothing when it cannot be had: reported with the PMP files below the
+// subfolder, which stay unconverted. In a dry run a missing folder is only
+// planned.
 std::optional<Folder> OutputFolderFor(ConversionRun& run, const Folder& output,
                                       const Folder& subfolder) {
     if (run.Options.Subfolders != SubfolderMode::Matching) {
@@ -46,22 +59,24 @@ std::optional<Folder> OutputFolderFor(ConversionRun& run, const Folder& output,
     }
     FileSystem& fs = run.Files;
     const std::string path = fs.JoinPath(output.Path, subfolder.Name);
+    Reason failure(Cause::FileSystemFolder);
     try {
-        if (!fs.FolderExists(path)) {
-            if (IsLostAndFound(run, output, subfolder.Name)) {
-                run.Report(Action::CreateFolder, path, {Cause::FileSystemFolder});
-                return std::nullopt;
-            }
+        if (fs.FolderExists(path)) {
+            return fs.GetFolder(path);
+        }
+        if (!IsLostAndFound(run, output, subfolder.Name)) {
             if (run.DryRun) {
                 return Folder{path, subfolder.Name,
                               FolderId{~std::uint64_t{0}, ++run.PlannedFolders}, false};
             }
             fs.CreateFolder(path);
+            return fs.GetFolder(path);
         }
-        return fs.GetFolder(path);
     } catch (const FileSystemError& error) {
-        run.Report(Action::CreateFolder, path, {Cause::System, error.what()});
+        failure = Reason{Cause::System, error.what()};
     }
+    failure.FilesLeft = PicturesBelow(run, subfolder);
+    run.Report(Action::CreateFolder, path, failure);
     return std::nullopt;
 }
 
@@ -289,16 +304,9 @@ void ConvertLevelFiles(ConversionRun& run, PendingDeletions& pending, const Fold
 
 // The PMP files below a subfolder that the run stopped before.
 void CountNotReached(ConversionRun& run, const Folder& subfolder) {
-    std::set<FolderId> skip = run.Entered;
-    skip.insert(run.Outputs.begin(), run.Outputs.end());
-    try {
-        const std::int32_t left =
-            CountFiles(run.Files, subfolder.Path, "PMP", true, skip, UnreadableSubfolders::Skip);
-        run.FilesNotReached =
-            left > INT32_MAX - run.FilesNotReached ? INT32_MAX : run.FilesNotReached + left;
-    } catch (const FileSystemError&) {
-        // Not read, so not counted.
-    }
+    const std::int32_t left = PicturesBelow(run, subfolder);
+    run.FilesNotReached =
+        left > INT32_MAX - run.FilesNotReached ? INT32_MAX : run.FilesNotReached + left;
 }
 
 // A folder of the source tree that the run writes into is never a source: its

@@ -14,7 +14,7 @@ enum class Action {
     ReachFile,             // a listed PMP file is gone when the run comes to it
     ConvertFolder,         // a folder the run writes into holds PMP files, left as they are
     ReadFolder,            // a source folder cannot be listed
-    CreateFolder,          // an output subfolder cannot be made
+    CreateFolder,          // an output subfolder cannot be made: FilesLeft PMP files stay
     DeleteFile,            // a source file stays
     DeleteSubfolder,       // an emptied source subfolder stays
     DeleteFilesBelowLink,  // nothing is deleted below this folder link
@@ -45,7 +45,7 @@ struct Reason {
     std::string Detail;
     std::uint64_t Copied = 0;
     std::uint64_t Expected = 0;
-    std::int32_t FilesLeft = 0;
+    std::int32_t FilesLeft = 0;  // PMP files left unconverted because of it
 };
 
 struct RunProblem {

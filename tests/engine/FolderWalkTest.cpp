@@ -194,6 +194,7 @@ TEST_F(ConvertFilesTest, FoldersThatFailAreReportedAndTheirSubtreesLeftAlone) {
     Convert();
     EXPECT_EQ(counters.SourceObjectNumber, 1);
     EXPECT_EQ(counters.NumberOfSkippedFolders, 3);
+    EXPECT_EQ(counters.NumberOfFailedFiles, 1);  // Blocked's, whose output folder is not there
     EXPECT_TRUE(fs::exists(tree / "S/Bad"));
     EXPECT_TRUE(fs::exists(tree / "S/Blocked/PSN00002.PMP"));
     std::string deepOutput = deep;
