@@ -20,15 +20,18 @@ std::string DeriveFolder(const std::string& path, char separator) {
     return folder;
 }
 
-std::string ResolveTypedFolder(const std::string& typed, const std::string& home) {
-    if (typed.empty() || typed.front() == '/') {
+std::string ResolveTypedFolder(const std::string& typed, const std::string& home, char separator) {
+    const bool drive = separator == '\\' && typed.size() >= 2 && typed[1] == ':';
+    if (typed.empty() || typed.front() == '/' || typed.front() == separator || drive) {
         return typed;
     }
     if (typed == "~") {
         return home;
     }
-    const std::string rest = typed.starts_with("~/") ? typed.substr(2) : typed;
-    return home.ends_with('/') ? home + rest : home + "/" + rest;
+    const bool inHome =
+        typed.size() >= 2 && typed[0] == '~' && (typed[1] == '/' || typed[1] == separator);
+    const std::string rest = inHome ? typed.substr(2) : typed;
+    return home.ends_with(separator) ? home + rest : home + separator + rest;
 }
 
 bool RunFolderPicker(PickerKind kind, std::string& text, FileDialog& dialog, FileSystem& files,

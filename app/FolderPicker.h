@@ -26,7 +26,8 @@ bool RunFolderPicker(PickerKind kind, std::string& text, FileDialog& dialog, Fil
 // A folder box's text as a path: "~" is the home folder, "~/..." lies in it,
 // and any other relative text is taken relative to the home folder, not to
 // wherever the program was started. An absolute path and the empty text stay
-// as they are.
-std::string ResolveTypedFolder(const std::string& typed, const std::string& home);
+// as they are; with "\" for `separator` (Windows), so do "\...", "C:..." and
+// "\\server\...", and "~\..." lies in the home folder too.
+std::string ResolveTypedFolder(const std::string& typed, const std::string& home, char separator);
 
 }  // namespace ostrel

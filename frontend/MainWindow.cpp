@@ -253,9 +253,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::Convert() {
     const StoredOptions options = FillOptions();
-    const std::string home = FromQt(QDir::homePath());
-    RequestFolders folders{ResolveTypedFolder(options.SourcePath, home),
-                           ResolveTypedFolder(options.OutputPath, home)};
+    const std::string home = FromQt(QDir::toNativeSeparators(QDir::homePath()));
+    const char separator = QDir::separator().toLatin1();
+    RequestFolders folders{ResolveTypedFolder(options.SourcePath, home, separator),
+                           ResolveTypedFolder(options.OutputPath, home, separator)};
     RequestSettings settings;
     settings.ShowSourcePath = [this](const std::string& path) {
         ui_->SourcePath->setText(ToQt(path));
@@ -297,9 +298,11 @@ void MainWindow::ApplyEnablingRules() {
 
 void MainWindow::BrowseFolder(bool source) {
     QLineEdit* box = source ? ui_->SourcePath : ui_->OutputPath;
-    std::string text = ResolveTypedFolder(FromQt(box->text()), FromQt(QDir::homePath()));
+    const char separator = QDir::separator().toLatin1();
+    std::string text = ResolveTypedFolder(
+        FromQt(box->text()), FromQt(QDir::toNativeSeparators(QDir::homePath())), separator);
     if (RunFolderPicker(source ? PickerKind::Source : PickerKind::Output, text, services_.Dialog,
-                        services_.Files, services_.Messages, QDir::separator().toLatin1())) {
+                        services_.Files, services_.Messages, separator)) {
         box->setText(ToQt(text));
     }
 }

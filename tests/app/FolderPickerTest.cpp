@@ -18,13 +18,21 @@ TEST(DeriveFolder, RootKeepsItsSeparatorOtherFoldersLoseIt) {
 }
 
 TEST(ResolveTypedFolder, TildeAndRelativePathsStartAtHome) {
-    EXPECT_EQ(ResolveTypedFolder("~", "/home/me"), "/home/me");
-    EXPECT_EQ(ResolveTypedFolder("~/Pics/May", "/home/me"), "/home/me/Pics/May");
-    EXPECT_EQ(ResolveTypedFolder("Pics", "/home/me"), "/home/me/Pics");
-    EXPECT_EQ(ResolveTypedFolder("~other/Pics", "/home/me"), "/home/me/~other/Pics");
-    EXPECT_EQ(ResolveTypedFolder("~/x", "/"), "/x");
-    EXPECT_EQ(ResolveTypedFolder("/media/card/~", "/home/me"), "/media/card/~");
-    EXPECT_EQ(ResolveTypedFolder("", "/home/me"), "");  // still "doesn't exist"
+    EXPECT_EQ(ResolveTypedFolder("~", "/home/me", '/'), "/home/me");
+    EXPECT_EQ(ResolveTypedFolder("~/Pics/May", "/home/me", '/'), "/home/me/Pics/May");
+    EXPECT_EQ(ResolveTypedFolder("Pics", "/home/me", '/'), "/home/me/Pics");
+    EXPECT_EQ(ResolveTypedFolder("~other/Pics", "/home/me", '/'), "/home/me/~other/Pics");
+    EXPECT_EQ(ResolveTypedFolder("~/x", "/", '/'), "/x");
+    EXPECT_EQ(ResolveTypedFolder("/media/card/~", "/home/me", '/'), "/media/card/~");
+    EXPECT_EQ(ResolveTypedFolder("", "/home/me", '/'), "");  // still "doesn't exist"
+
+    // Windows: a drive, a root or a share is where it says.
+    const std::string home = "C:\\Users\\me";
+    EXPECT_EQ(ResolveTypedFolder("D:\\Pics", home, '\\'), "D:\\Pics");
+    EXPECT_EQ(ResolveTypedFolder("\\\\nas\\card", home, '\\'), "\\\\nas\\card");
+    EXPECT_EQ(ResolveTypedFolder("/Pics", home, '\\'), "/Pics");
+    EXPECT_EQ(ResolveTypedFolder("~\\Pics", home, '\\'), "C:\\Users\\me\\Pics");
+    EXPECT_EQ(ResolveTypedFolder("Pics\\May", home, '\\'), "C:\\Users\\me\\Pics\\May");
 }
 
 TEST(FolderPicker, ThePickedFileGivesItsFolder) {
