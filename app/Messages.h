@@ -27,6 +27,9 @@ inline constexpr const char* ReportAtEnd = "Report further problems at the end";
 // The box that then shows them, with their list in its details.
 std::string HeldProblems(std::size_t count);
 
+// The window's question when Cancel, Escape or closing comes during a run.
+inline constexpr const char* StopQuestion = "Stop converting?";
+
 // The request's texts.
 inline constexpr const char* SourceFolderMissing =
     "The PMP source folder you specified doesn't exist.";

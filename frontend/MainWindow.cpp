@@ -64,6 +64,22 @@ bool IsUserInput(QEvent::Type type) {
     }
 }
 
+// During a run, the mouse on Cancel and Escape are the only input that reaches
+// the window: both ask to stop. Cancel's mnemonic is not let through, as the
+// button's animated click could come after the run, when Cancel closes.
+bool IsMouseClick(QEvent::Type type) {
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+           type == QEvent::MouseButtonDblClick;
+}
+
+bool IsEscape(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    return key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier;
+}
+
 // The folder that a drag from a file manager brings: the dragged folder itself,
 // or the one that holds the dragged file.
 std::optional<QString> DroppedFolder(const QMimeData* data) {
@@ -169,7 +185,13 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     }
 
     connect(ui_->OKButton, &QPushButton::clicked, this, &MainWindow::Convert);
-    connect(ui_->CancelButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui_->CancelButton, &QPushButton::clicked, this, [this] {
+        if (!busy_) {
+            close();
+        } else if (underWay_) {
+            AskToStop();
+        }
+    });
     connect(ui_->JPGNameFormat, &QComboBox::currentIndexChanged, this,
             &MainWindow::UpdateSampleFilename);
     for (QCheckBox* box : {ui_->AddSerialNumber, ui_->ExtractEdited, ui_->ExtractComment}) {
@@ -241,7 +263,11 @@ void MainWindow::SaveSettings() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (busy_) {
-        event->ignore();  // a run is under way
+        // A run is under way: the window closes once it has stopped.
+        event->ignore();
+        if (underWay_ && AskToStop()) {
+            closeAfterRun_ = true;
+        }
         return;
     }
     if (!unloaded_) {
@@ -264,6 +290,9 @@ void MainWindow::Convert() {
     settings.ShowOutputPath = [this](const std::string& path) {
         ui_->OutputPath->setText(ToQt(path));
     };
+    stopRequested_ = false;
+    closeAfterRun_ = false;
+    settings.StopRequested = [this] { return stopRequested_; };
     try {
         RunConversionRequest(services_.Files, *this, folders, EngineOptions(options), settings);
     } catch (const std::exception& error) {
@@ -273,6 +302,20 @@ void MainWindow::Convert() {
         SetProgressVisible(false);
         ShowMessage(error.what(), messages::ConvertTitle, MessageKind::Warning);
     }
+    if (closeAfterRun_) {
+        close();
+    }
+}
+
+bool MainWindow::AskToStop() {
+    // One question at a time; once the answer was yes, the run is stopping.
+    if (!asking_ && !stopRequested_) {
+        asking_ = true;
+        stopRequested_ = ShowMessage(messages::StopQuestion, messages::ConvertTitle,
+                                     MessageKind::Question) == Answer::Yes;
+        asking_ = false;
+    }
+    return stopRequested_;
 }
 
 void MainWindow::UpdateSampleFilename() {
@@ -329,7 +372,11 @@ void MainWindow::SetBusyPointer(bool busy) {
         QCoreApplication::instance()->installEventFilter(this);
         sinceRepaint_.start();
     } else if (!busy && busy_) {
-        Repaint();  // swallow whatever input came in meanwhile
+        // The run has ended: swallow whatever input came in meanwhile, and
+        // let a press of Cancel that began during the run end in no click.
+        underWay_ = false;
+        Repaint();
+        ui_->CancelButton->setDown(false);
         QCoreApplication::instance()->removeEventFilter(this);
         unsetCursor();
         busy_ = false;
@@ -353,6 +400,7 @@ void MainWindow::SetProgressPosition(std::int32_t value) {
 
 void MainWindow::SetProgressVisible(bool visible) {
     ui_->ProgressBar->setVisible(visible);
+    underWay_ = visible;
     if (busy_) {
         Repaint();
     }
@@ -367,7 +415,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (busy_) {
         if (watched->isWidgetType() && IsUserInput(event->type()) &&
             static_cast<QWidget*>(watched)->window() == this) {
-            return true;
+            if (underWay_ && IsEscape(event)) {
+                ui_->CancelButton->click();
+            }
+            return !(underWay_ && watched == ui_->CancelButton && IsMouseClick(event->type()));
         }
     } else if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

@@ -70,11 +70,19 @@ private:
     void ShowAbout();
     // Lets the window paint while a run works, without taking any input.
     void Repaint();
+    // Cancel, Escape or closing during a run: asks once, and tells whether the
+    // run is to stop.
+    bool AskToStop();
 
     std::unique_ptr<Ui::Main> ui_;
     MainWindowServices services_;
     std::string appName_;
     bool busy_ = false;
+    // From the progress bar's showing to the run's end: the run can be stopped.
+    bool underWay_ = false;
+    bool asking_ = false;
+    bool stopRequested_ = false;
+    bool closeAfterRun_ = false;
     bool unloaded_ = false;
     QElapsedTimer sinceRepaint_;
 };

@@ -309,7 +309,7 @@ TEST_F(WindowTest, EnterInAFolderBoxConvertsEndToEndFromHomeAndEscapeCancels) {
     EXPECT_EQ(Stored("Main/SourcePath"), QDir::toNativeSeparators(QDir::homePath()));
 }
 
-TEST_F(WindowTest, NoInputNoDropAndNoClosingWhileARunWorks) {
+TEST_F(WindowTest, WhileARunWorksOnlyCancelEscapeAndClosingGetThroughAndAskToStop) {
     Open();
     SetText("SourcePath", "");
     window->SetBusyPointer(true);
@@ -333,6 +333,73 @@ TEST_F(WindowTest, NoInputNoDropAndNoClosingWhileARunWorks) {
     tree.Write("Out/PSN00001.PMP", "");
     Drop("OutputPath", tree / "Out/PSN00001.PMP");
     EXPECT_EQ(Text("OutputPath"), Shown(tree / "Out"));
+
+    // Runs of five pictures, each JPG file named after its PMP file, sources
+    // deleted; `meanwhile` comes once the `nth` picture is open.
+    const auto source = [](int n) { return "S/PIC00002/PSN0000" + std::to_string(n) + ".PMP"; };
+    const auto jpg = [&](const char* output, int n) {
+        return tree / output /
+               ("1999-07-04 @14-05-09 Sony DSC-F1 Forward FY 033ms Standard PIC002 PSN00" +
+                std::to_string(n) + ".jpg");
+    };
+    const auto run = [&](const char* output, int nth, const std::function<void()>& meanwhile) {
+        SetText("SourcePath", tree / "S/PIC00002");
+        SetText("OutputPath", tree.Folder(output));
+        int opened = 0;
+        files.AfterOpening = [&](const File&) {
+            if (++opened == nth) {
+                meanwhile();
+            }
+        };
+        user.QuestionAnswer = Answer::Yes;
+        user.Prompts.clear();
+        user.Messages.clear();
+        Click("OKButton");
+    };
+    for (int n = 1; n <= 5; ++n) {
+        tree.Write(source(n), test::PmpFile({}, test::EveryByte()));
+    }
+    Get<QComboBox>("DeleteSourceFiles")->setCurrentIndex(2);
+    Get<QComboBox>("JPGNameFormat")->setCurrentIndex(0);
+
+    // No: the run goes on as if nothing had happened; OK is still refused.
+    run("O1", 2, [&] {
+        user.QuestionAnswer = Answer::No;
+        Click("OKButton");
+        QTest::keyClick(Get<QComboBox>("JPGNameFormat"), Qt::Key_Escape);
+    });
+    EXPECT_EQ(user.Prompts, (test::Names{"Convert 5 PMP files to JPG?", "Stop converting?",
+                                         "5 PMP files successfully converted to JPG."}));
+    ASSERT_EQ(user.Messages.size(), 3U);
+    EXPECT_EQ(user.Messages[1].Title, "Convert");
+    EXPECT_EQ(user.Messages[1].Kind, MessageKind::Question);
+    for (int n = 1; n <= 5; ++n) {
+        EXPECT_TRUE(fs::exists(jpg("O1", n)) && !fs::exists(tree / source(n))) << n;
+        tree.Write(source(n), test::PmpFile({}, test::EveryByte()));
+    }
+
+    // Cancel, yes: the picture in hand is finished, the sources of the
+    // converted ones deleted, and the rest left alone.
+    run("O2", 2, [&] { Click("CancelButton"); });
+    EXPECT_EQ(user.Prompts, (test::Names{"Convert 5 PMP files to JPG?", "Stop converting?",
+                                         "2 PMP files successfully converted to JPG.\n\nThe "
+                                         "conversion was stopped: 3 PMP files not reached."}));
+    int converted = 0;
+    for (int n = 1; n <= 5; ++n) {
+        EXPECT_NE(fs::exists(jpg("O2", n)), fs::exists(tree / source(n))) << n;
+        converted += fs::exists(jpg("O2", n)) ? 1 : 0;
+    }
+    EXPECT_EQ(converted, 2);
+    EXPECT_TRUE(window->isVisible());
+
+    // Closing, yes: the run stops, then the window closes and keeps the options.
+    run("O3", 1, [&] { EXPECT_FALSE(window->close()); });
+    EXPECT_EQ(user.Prompts, (test::Names{"Convert 3 PMP files to JPG?", "Stop converting?",
+                                         "1 PMP file successfully converted to JPG.\n\nThe "
+                                         "conversion was stopped: 2 PMP files not reached."}));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(Stored("Main/OutputPath"), Shown(tree / "O3"));
+    EXPECT_EQ(Stored("Main/DeleteSourceFiles"), "2");
 }
 
 TEST_F(WindowTest, TheOutputPickerListsEveryFileAndTakesOnlyAnExistingFolder) {
