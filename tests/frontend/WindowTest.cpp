@@ -9,6 +9,11 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <cstdio>
+#ifdef _WIN32
+// Qt's module headers bring in windows.h, whose MessageBox macro would rename
+// the message-box service in the headers below.
+#undef MessageBox
+#endif
 
 #include "AboutWindow.h"
 #include "Doubles.h"
@@ -19,8 +24,6 @@
 #include "QtSettingsStore.h"
 #include "QtText.h"
 #ifdef _WIN32
-#include <windows.h>
-
 #include "RegistrySettingsStore.h"
 #endif
 #include "TempTree.h"
@@ -32,6 +35,10 @@ namespace {
 QString Shown(const fs::path& path) {
     return QDir::toNativeSeparators(QString::fromStdU16String(path.u16string()));
 }
+
+// Offscreen under Wine, text is measured in no real font: what fits is judged
+// on Linux, with DejaVu Sans, and seen in the Windows screenshot.
+constexpr bool MeasuresText = !test::Windows;
 
 // What a screen reader hears of a control.
 QString Spoken(QWidget* control, QAccessible::Text what = QAccessible::Name) {
@@ -275,8 +282,14 @@ TEST_F(WindowTest, EnterInAFolderBoxConvertsEndToEndFromHomeAndEscapeCancels) {
     tree.Write("S/PIC00002/PSN00001.PMX", "x");
     tree.Folder("O");
     Open();
+#ifdef _WIN32
+    // Windows' home folder is the profile's, whatever HOME says.
+    SetText("SourcePath", tree / "S/PIC00002/");
+    SetText("OutputPath", tree / "O/.");
+#else
     SetText("SourcePath", "~/S/PIC00002/");  // the home folder is the tree
     SetText("OutputPath", "O/.");            // relative to home, not to the working folder
+#endif
     Get<QComboBox>("DeleteSourceFiles")->setCurrentIndex(2);
     Get<QComboBox>("JPGNameFormat")->setCurrentIndex(0);
     auto* bar = Get<QProgressBar>("ProgressBar");
@@ -503,7 +516,10 @@ TEST_F(WindowTest, EveryControlIsNamedHasItsOwnLetterAndFitsInDejaVuSans) {
             if (!control->isVisible()) {
                 continue;
             }
-            EXPECT_EQ(FromQt(Misfit(control)), "") << page << " " << FromQt(control->objectName());
+            if (MeasuresText) {
+                EXPECT_EQ(FromQt(Misfit(control)), "")
+                    << page << " " << FromQt(control->objectName());
+            }
             QString caption;
             if (auto* label = qobject_cast<QLabel*>(control); label && label->buddy()) {
                 caption = label->text();
@@ -539,13 +555,14 @@ TEST_F(WindowTest, EveryControlIsNamedHasItsOwnLetterAndFitsInDejaVuSans) {
     for (const char* picture : {"imgOstrel", "imgCalvenor"}) {
         EXPECT_FALSE(Spoken(Get<QLabel>(picture, &about)).isEmpty()) << picture;
     }
-    EXPECT_EQ(Get<QLabel>("lblName", &about)->font().pointSize(), 12);  // what fits keeps its size
-
-    // Every sample name fits too, as the list changes it.
     tabs->setCurrentIndex(0);
-    for (int format = 0; format < 3; ++format) {
-        Get<QComboBox>("JPGNameFormat")->setCurrentIndex(format);
-        EXPECT_EQ(FromQt(Misfit(Get<QLabel>("SampleFilename"))), "") << format;
+    if (MeasuresText) {
+        EXPECT_EQ(Get<QLabel>("lblName", &about)->font().pointSize(), 12);  // fits: keeps its size
+        // Every sample name fits too, as the list changes it.
+        for (int format = 0; format < 3; ++format) {
+            Get<QComboBox>("JPGNameFormat")->setCurrentIndex(format);
+            EXPECT_EQ(FromQt(Misfit(Get<QLabel>("SampleFilename"))), "") << format;
+        }
     }
     // The mnemonics reach their controls.
     window->activateWindow();
