@@ -11,6 +11,7 @@
 namespace ostrel::posix {
 
 int OpenUnnamedFile(const std::string&) {
+    errno = EOPNOTSUPP;
     return -1;
 }
 

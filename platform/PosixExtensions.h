@@ -19,7 +19,8 @@ namespace ostrel::posix {
 [[noreturn]] void FailWithErrno();
 
 // A new file in `folder` with no name, open for writing: its descriptor, or
-// -1 where the system or the folder's file system has no such files.
+// -1 with errno set (EOPNOTSUPP where the system has no such files, and the
+// kernel's answer where the folder's file system has none).
 int OpenUnnamedFile(const std::string& folder);
 // Gives the unnamed file open as `fd` its name, never replacing anything.
 void LinkUnnamedFile(int fd, const std::string& path);

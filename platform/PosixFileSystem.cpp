@@ -198,16 +198,15 @@ private:
 
 class PosixOutputFile final : public OutputFile {
 public:
-    // With `unflushed`, the folder is noted there for MakeDurable once the
-    // file is published.
-    PosixOutputFile(std::string folder, std::set<std::string>* unflushed,
+    // `unnamed` is an unnamed file's descriptor, or -1 for a file under a
+    // temporary name. With `unflushed`, the folder is noted there for
+    // MakeDurable once the file is published.
+    PosixOutputFile(std::string folder, int unnamed, std::set<std::string>* unflushed,
                     PosixFileSystem::Features features)
         : folder_(std::move(folder)),
           unflushed_(unflushed),
-          renameWithoutReplace_(features.RenameWithoutReplace) {
-        if (features.UnnamedFiles) {
-            fd_.Reset(posix::OpenUnnamedFile(folder_));
-        }
+          renameWithoutReplace_(features.RenameWithoutReplace),
+          fd_(unnamed) {
         for (int attempt = 0; !fd_.IsOpen(); ++attempt) {
             temporary_ = folder_ + "/" + TemporaryFileName();
             fd_.Reset(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
@@ -388,12 +387,30 @@ std::unique_ptr<InputFile> PosixFileSystem::OpenForReading(const File& file) {
 }
 
 std::unique_ptr<OutputFile> PosixFileSystem::CreateOutputFile(const Folder& folder, bool durable) {
-    return std::make_unique<PosixOutputFile>(folder.Path, durable ? &unflushed_ : nullptr,
+    const int unnamed = OpenUnnamed(folder.Path);
+    // Where the file system has no unnamed files, the errors vary (EOPNOTSUPP
+    // on FAT, EISDIR, EINVAL); anything else is a real failure.
+    if (unnamed < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        FailWithErrno();
+    }
+    return std::make_unique<PosixOutputFile>(folder.Path, unnamed, durable ? &unflushed_ : nullptr,
                                              features_);
 }
 
 ssize_t PosixFileSystem::CopyRange(int from, int to, std::size_t length) {
     return posix::CopyFileRange(from, to, length);
+}
+
+int PosixFileSystem::OpenUnnamed(const std::string& folder) {
+    return posix::OpenUnnamedFile(folder);
+}
+
+void PosixFileSystem::FlushFolder(const std::string& folder, std::set<std::uint64_t>& devices) {
+    const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.IsOpen()) {
+        FailWithErrno();
+    }
+    posix::FinishDurable(fd.Get(), devices);
 }
 
 std::uint64_t PosixFileSystem::CopyRemainder(InputFile& from, OutputFile& to) {
@@ -427,11 +444,7 @@ void PosixFileSystem::MakeDurable() {
     const std::set<std::string> folders = std::move(unflushed_);
     unflushed_.clear();
     for (const std::string& folder : folders) {
-        const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!fd.IsOpen()) {
-            FailWithErrno();
-        }
-        posix::FinishDurable(fd.Get(), devices);
+        FlushFolder(folder, devices);
     }
 }
 

@@ -16,10 +16,10 @@ public:
     // system allows it, the first that works: an unnamed file linked in under
     // its name (Linux's O_TMPFILE); a hidden temporary name renamed without
     // replacing; a temporary name moved over an empty file of our own, taken
-    // exclusively (file systems without either, such as FAT). Tests switch
-    // the first two off to reach the others.
+    // exclusively (file systems without either, such as FAT). Tests refuse
+    // unnamed files through OpenUnnamed, and switch renaming without
+    // replacing off, to reach the others.
     struct Features {
-        bool UnnamedFiles = true;
         bool RenameWithoutReplace = true;
     };
 
@@ -44,6 +44,12 @@ protected:
     // One call of the system's in-place copy (Linux's copy_file_range): the
     // bytes it moved, 0 at the end of the input, or -1 with errno set.
     virtual ssize_t CopyRange(int from, int to, std::size_t length);
+    // One call of the system's open of an unnamed new file in `folder`: its
+    // descriptor, or -1 with errno set (EOPNOTSUPP where there are none).
+    virtual int OpenUnnamed(const std::string& folder);
+    // Puts the durable files published in `folder` since the last flush, and
+    // their names, on the disk; `devices` as for posix::FinishDurable.
+    virtual void FlushFolder(const std::string& folder, std::set<std::uint64_t>& devices);
 
 private:
     Features features_;

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "PosixFileSystem.h"
+#include "Doubles.h"
 #include "TempTree.h"
 
 namespace ostrel {
@@ -62,12 +62,13 @@ TEST_F(SystemFileSystem, FoldersAsTheSystemReachesThemAndListingsByKind) {
 }
 
 TEST_F(SystemFileSystem, NewFilesGetTheirNameOnlyWhenWholeAndNeverReplaceOne) {
-    using Features = PosixFileSystem::Features;
-    for (const Features features :
-         {Features{true, true}, Features{false, true}, Features{false, false}}) {
-        PosixFileSystem system(features);
-        const fs::path folder = tree.Folder("F" + std::to_string(features.UnnamedFiles) +
-                                            std::to_string(features.RenameWithoutReplace));
+    // An unnamed file; where the kernel refuses those (as on FAT), a temporary
+    // name renamed without replacing; where that is missing too, one moved
+    // over the name taken with an empty file.
+    for (const int way : {0, 1, 2}) {
+        test::FaultyFileSystem system(PosixFileSystem::Features{way < 2});
+        system.RefuseUnnamed = way > 0;
+        const fs::path folder = tree.Folder("F" + std::to_string(way));
         tree.Write(fs::relative(folder / "taken.jpg", tree.Root()).string(), "keep");
         const Folder out = system.GetFolder(folder.string());
         {
@@ -77,6 +78,9 @@ TEST_F(SystemFileSystem, NewFilesGetTheirNameOnlyWhenWholeAndNeverReplaceOne) {
             EXPECT_EQ(Failure([&] { file->Publish("taken.jpg"); }), "File exists");
             file->Publish("new.jpg");
             system.CreateOutputFile(out, false)->Write(std::vector<std::uint8_t>{4});
+            // Published, but not to be made durable: its folder is not flushed.
+            system.CreateOutputFile(system.GetFolder(tree.Folder("G").string()), false)
+                ->Publish(std::to_string(way) + ".jpg");
         }
         EXPECT_EQ(test::ReadBytes(folder / "taken.jpg"), (test::Bytes{'k', 'e', 'e', 'p'}));
         EXPECT_EQ(test::ReadBytes(folder / "new.jpg"), (test::Bytes{1, 2, 3}));
@@ -86,6 +90,8 @@ TEST_F(SystemFileSystem, NewFilesGetTheirNameOnlyWhenWholeAndNeverReplaceOne) {
         // Nothing else: neither the unpublished file nor a temporary name.
         EXPECT_EQ(test::FileNames(folder), (test::Names{"new.jpg", "taken.jpg"}));
         system.MakeDurable();
+        system.MakeDurable();  // nothing new since
+        EXPECT_EQ(system.Flushed, test::Names{folder.string()}) << way;
     }
 }
 

@@ -40,6 +40,13 @@ bool FaultyFileSystem::FileExists(const std::string& path) {
     return exists;
 }
 
+FolderListing FaultyFileSystem::ListFolder(const Folder& folder) {
+    if (BeforeListing) {
+        BeforeListing(folder);
+    }
+    return SystemFileSystem::ListFolder(folder);
+}
+
 std::unique_ptr<InputFile> FaultyFileSystem::OpenForReading(const File& file) {
     auto in = SystemFileSystem::OpenForReading(file);
     if (AfterOpening) {
@@ -69,10 +76,34 @@ ssize_t FaultyFileSystem::CopyRange(int from, int to, std::size_t length) {
     return SystemFileSystem::CopyRange(from, to,
                                        shortCalls ? std::min<std::size_t>(length, 4096) : length);
 }
+
+int FaultyFileSystem::OpenUnnamed(const std::string& folder) {
+    if (RefuseUnnamed) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return SystemFileSystem::OpenUnnamed(folder);
+}
+
+void FaultyFileSystem::FlushFolder(const std::string& folder, std::set<std::uint64_t>& devices) {
+    Flushed.push_back(folder);
+    SystemFileSystem::FlushFolder(folder, devices);
+}
 #endif
+
+void FaultyFileSystem::MakeDurable() {
+    Log.push_back("durable");
+    if (FlushFailure != 0) {
+        throw FileSystemError(std::generic_category().message(FlushFailure), FlushFailure);
+    }
+    SystemFileSystem::MakeDurable();
+}
 
 void FaultyFileSystem::DeleteFile(const File& file, const std::optional<FileIdentity>& expected) {
     Log.push_back("delete:" + file.Path);
+    if (BeforeDeleting) {
+        BeforeDeleting(file);
+    }
     SystemFileSystem::DeleteFile(file, expected);
 }
 

@@ -80,26 +80,31 @@ public:
 
     std::set<std::string> RacedFiles;  // taken by "someone else" once found free
     std::int64_t WriteLimit = -1;      // bytes a new file takes before the disk is full
-    std::function<void(const File&)> AfterOpening;  // meddles with a source once it is open
+    std::function<void(const File&)> AfterOpening;     // meddles with a source once it is open
+    std::function<void(const File&)> BeforeDeleting;   // ... or just before it is deleted
+    std::function<void(const Folder&)> BeforeListing;  // may throw as a failed listing
     std::function<bool(const std::string&)> Taken;  // names to be found taken, besides the disk's
+    int FlushFailure = 0;  // an errno value with which MakeDurable fails, or 0
     // How the kernel's copy behaves: as it does, refusing (across file
     // systems), or moving at most this many bytes a call. (Windows has none.)
     enum class Copy { Kernel, CrossDevice, ShortCalls } Copying = Copy::Kernel;
     std::function<void()> BeforeCopyCall;  // runs before each call of the kernel's copy
-    std::vector<std::string> Log;          // "durable", "delete:<file>", in order
+    bool RefuseUnnamed = false;        // the kernel refuses unnamed files, as on FAT (POSIX only)
+    std::vector<std::string> Flushed;  // the folders flushed, in order (POSIX only)
+    std::vector<std::string> Log;      // "durable", "delete:<file>", in order
 
     bool FileExists(const std::string& path) override;
+    FolderListing ListFolder(const Folder& folder) override;
     std::unique_ptr<InputFile> OpenForReading(const File& file) override;
     std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) override;
-    void MakeDurable() override {
-        Log.push_back("durable");
-        SystemFileSystem::MakeDurable();
-    }
+    void MakeDurable() override;
     void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) override;
 
 #ifndef _WIN32
 protected:
     ssize_t CopyRange(int from, int to, std::size_t length) override;
+    int OpenUnnamed(const std::string& folder) override;
+    void FlushFolder(const std::string& folder, std::set<std::uint64_t>& devices) override;
 #endif
 };
 
