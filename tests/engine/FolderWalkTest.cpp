@@ -52,16 +52,47 @@ TEST_F(ConvertFilesTest, EachSubfolderMode) {
     EXPECT_EQ(user.Position, 6);
 
     // The top-level folder only (anything above 2 acts as 2), where equal
-    // names are told apart by serial numbers.
-    Picture("X/PSN00001.PMP");
-    Picture("Y/PSN00001.PMP");
-    Picture("PIC00002/PSN00001.PMP");
+    // names are told apart by serial numbers, each name its own, in whatever
+    // order the folders are listed.
+    for (const char* path :
+         {"X/PSN00001.PMP", "Y/PSN00001.PMP", "PIC00002/PSN00001.PMP", "Z/PIC00002/PSN00001.PMP"}) {
+        Picture(path);
+    }
     options.OutputPath = tree.Folder("Top").string();
     options.ProcessSubfolders = 7;
     Convert();
-    EXPECT_EQ(FileNames(tree / "Top").size(), 3U);
-    EXPECT_TRUE(fs::exists(tree / "Top" / (test::DefaultName + "{BA=002}{VO=001}.jpg")));
-    EXPECT_EQ(counters.NumberOfSerializedFiles, 1);
+    const std::string date = "{DT=1999-07-04 @14-05-09}",
+                      rest = test::DefaultName.substr(date.size());
+    EXPECT_EQ(FileNames(tree / "Top"),
+              test::Sorted({date + rest + "{VO=001}.jpg", date + "{SN=002}" + rest + "{VO=001}.jpg",
+                            date + rest + "{BA=002}{VO=001}.jpg",
+                            date + "{SN=002}" + rest + "{BA=002}{VO=001}.jpg"}));
+    EXPECT_EQ(counters.NumberOfSerializedFiles, 2);
+}
+
+// Every entry below `root`, each file with its size.
+Names Everything(const fs::path& root) {
+    Names entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        entries.push_back(entry.path().string() + " " +
+                          (entry.is_regular_file() ? std::to_string(entry.file_size()) : "/"));
+    }
+    return test::Sorted(entries);
+}
+
+TEST_F(ConvertFilesTest, ADryRunChangesNothingOnDiskInAnyMode) {
+    AlphaBetaTree();
+    tree.Write("S/Alpha/PSN00004.PMX", "x");
+    options.DeleteSourceFiles = 2;
+    options.DeleteSourceSubfolders = 1;
+    const Names before = Everything(tree.Root());
+    for (const ListIndex mode : {0, 1, 2}) {
+        options.ProcessSubfolders = mode;
+        Convert(true);
+        EXPECT_EQ(Everything(tree.Root()), before) << mode;
+    }
+    EXPECT_EQ(counters.SourceObjectNumber, 3 + 6 + 6);
+    EXPECT_TRUE(files.Log.empty());
 }
 
 TEST_F(ConvertFilesTest, EmptiedSubfoldersAreDeletedAndOthersKept) {
@@ -99,6 +130,9 @@ TEST_F(ConvertFilesTest, OutputInsideTheSourceTreeIsNeverASource) {
     Picture("Alpha/PSN00002.PMP");
     Picture("Out/old/PSN00003.PMP");
     options.OutputPath = (tree / "S/Out").string();
+    Convert(true);  // subfolders not processed: nor is the output folder among them mentioned
+    EXPECT_TRUE(user.Messages.empty());
+    counters = {};
     options.ProcessSubfolders = 1;
     options.DeleteSourceSubfolders = 1;
     options.DeleteSourceFiles = 1;
@@ -126,6 +160,7 @@ TEST_F(ConvertFilesTest, AnEmptyOutputFolderInAnEmptySubfolderStays) {
     options.DeleteSourceSubfolders = 1;
     Convert();
     EXPECT_TRUE(fs::is_directory(tree / "S/Hollow/Out"));
+    EXPECT_TRUE(user.Messages.empty());  // nor is it said to hold a link
 }
 
 #ifndef _WIN32  // symbolic links, and paths longer than the system takes

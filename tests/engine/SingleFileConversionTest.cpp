@@ -7,6 +7,8 @@
 #include <unistd.h>
 #endif
 
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -67,7 +69,7 @@ TEST_F(ConvertPictureFileTest, DatesEachFileByItsRecordedTimeOnThisMachinesClock
         ::setenv("TZ", tz, 1);
         ::tzset();
         times = fileTime;
-        Picture("PSN00001.PMP");
+        Picture("PSN00001.PMP", {.Revised = {99, 8, 1, 10, 0, 0}});  // never the revised date
         const std::time_t start = std::time(nullptr);
         Convert();
         struct stat info {};
@@ -179,6 +181,8 @@ TEST_F(ConvertPictureFileTest, FilesThatCannotBeConvertedAreReportedAndKept) {
     Convert();
     EXPECT_EQ(user.Prompts.back(),
               Unconverted(a, "Only 100 of its 1256 bytes of picture data could be copied"));
+    files.AfterOpening = [&](const File&) { std::ofstream(a, std::ios::app) << "more"; };  // grown
+    Convert();
 #endif
     EXPECT_TRUE(fs::exists(a));
     EXPECT_TRUE(fs::is_empty(tree / "O"));
@@ -220,33 +224,57 @@ TEST_F(ConvertPictureFileTest, DeletionModes) {
     std::sort(files.Log.begin() + 4, files.Log.end());  // PMX and PMF as listed
     EXPECT_EQ(files.Log, (Names{"durable", deleted + "PMP", "durable", deleted + "PMP",
                                 deleted + "PMF", deleted + "PMX"}));
+#ifndef _WIN32
+    EXPECT_EQ(files.Flushed, Names(2, (tree / "O").string()));
+#endif
+    // A flush that fails keeps every source: its JPG file may not be on the disk.
+    files.FlushFailure = EIO;
+    options.DeleteSourceFiles = 2;
+    Convert();
+    EXPECT_EQ(FileNames(tree / "S"), all);
+    const std::string failed = std::generic_category().message(EIO);
+    EXPECT_EQ(test::Sorted(user.Prompts),
+              (Names{Problem("Unable to delete source file", deleted.substr(7) + "PMF", failed),
+                     Problem("Unable to delete source file", deleted.substr(7) + "PMP", failed),
+                     Problem("Unable to delete source file", deleted.substr(7) + "PMX", failed)}));
 }
 
 TEST_F(ConvertPictureFileTest, ReadOnlyOrChangedSourcesAreConvertedReportedAndKept) {
     options.DeleteSourceFiles = 1;
     const auto a = Picture("a.PMP");
-    Picture("b.PMP");
-    Picture("c.PMP");
     test::MakeReadOnly(a);
-    // Whichever of b and c is converted first is written to again before its
-    // deletion comes: it is no longer the file that was converted.
-    std::string first;
-    files.AfterOpening = [&](const File& file) {
-        if (file.Path != a.string() && first.empty()) {
-            first = file.Path;
-        } else if (file.Path != a.string()) {
-            std::ofstream(first, std::ios::app) << "more";
+    // Between its conversion and its deletion, b is written to with its size
+    // kept, within the second of its time; c grows and gets its time back; d
+    // is replaced by a copy of the same size and time.
+    const auto stamp = std::chrono::floor<std::chrono::seconds>(fs::last_write_time(a)) +
+                       std::chrono::milliseconds(100);
+    for (const char* name : {"b.PMP", "c.PMP", "d.PMP"}) {
+        fs::last_write_time(Picture(name), stamp);
+    }
+    files.BeforeDeleting = [&](const File& file) {
+        const fs::path path = file.Path;
+        if (file.Name == "b.PMP") {
+            std::fstream(path, std::ios::in | std::ios::out | std::ios::binary) << "B";
+            fs::last_write_time(path, stamp + std::chrono::milliseconds(100));
+        } else if (file.Name == "c.PMP") {
+            std::ofstream(path, std::ios::app) << "more";
+            fs::last_write_time(path, stamp);
+        } else if (file.Name == "d.PMP") {
+            fs::copy_file(path, path.string() + ".new");
+            fs::rename(path.string() + ".new", path);
+            fs::last_write_time(path, stamp);
         }
     };
     Convert();
-    EXPECT_EQ(counters.SourceObjectNumber, 3);
-    EXPECT_EQ(counters.NumberOfFailedDeletions, 2);
-    EXPECT_TRUE(fs::exists(a) && fs::exists(first));
-    EXPECT_EQ(test::FileNames(tree / "S").size(), 2U);
-    EXPECT_EQ(test::Sorted(user.Prompts),
-              (Names{Problem("Unable to delete source file", a.string(), test::Denied()),
-                     Problem("Unable to delete source file", first,
-                             "It has changed since it was converted")}));
+    EXPECT_EQ(counters.SourceObjectNumber, 4);
+    EXPECT_EQ(test::FileNames(tree / "S"), (Names{"a.PMP", "b.PMP", "c.PMP", "d.PMP"}));
+    const std::string changed = "It has changed since it was converted";
+    EXPECT_EQ(
+        test::Sorted(user.Prompts),
+        (Names{Problem("Unable to delete source file", a.string(), test::Denied()),
+               Problem("Unable to delete source file", (tree / "S/b.PMP").string(), changed),
+               Problem("Unable to delete source file", (tree / "S/c.PMP").string(), changed),
+               Problem("Unable to delete source file", (tree / "S/d.PMP").string(), changed)}));
 }
 
 #ifndef _WIN32  // FIFOs, symbolic links and fork()
