@@ -1,5 +1,7 @@
 // The request that OK runs: folder checks, count, question, run and summary.
 
+#include <cerrno>
+
 #include "ConversionRequest.h"
 #include "EngineFixture.h"
 #include "Messages.h"
@@ -31,10 +33,22 @@ TEST_F(ConversionRequestTest, WarningsStopTheRequestInTheirOrder) {
     EXPECT_EQ(user.Messages[0].Kind, MessageKind::Warning);
     EXPECT_TRUE(shown.empty());
 
+    // A count that fails: the system's words, once the pointer is no longer busy.
     user = {};
+    options.SourcePath = source;
+    files.BeforeListing = [](const Folder&) { throw FileSystemError(test::Denied(), EACCES); };
+    Request();
+    files.BeforeListing = nullptr;
+    EXPECT_EQ(user.Calls, (Names{"busy:1", "busy:0", "message:Convert"}));
+    EXPECT_EQ(user.Prompts, Names{messages::FolderProblem(source, test::Denied())});
+
+    // No PMP file, before a missing output folder, before an unfit device name.
+    user = {};
+    shown.clear();
     Picture("Alpha/PSN00001.PMP");  // only in a subfolder
     options.SourcePath = source + "/Alpha/..";
     options.OutputPath = source + "/missing";
+    options.DeviceName = "a/b";
     Request();
     options.ProcessSubfolders = 1;
     EXPECT_EQ(Request().Result, RequestOutcome::Status::Refused);

@@ -47,6 +47,8 @@ TEST(Settings, UnloadableValuesFallBackToTheirDefaults) {
         {"Advanced", "ExtractFlash", "2"},        // a check box is 0 or 1
         {"Advanced", "ExtractShutter", "99999"},  // past 16 bits
         {"Advanced", "ExtractQuality", " 0"},
+        {"Advanced", "ExtractLensOrientation", "0x"},  // text after the number
+        {"Advanced", "ExtractEditedDifferent", "2x"},
         {"Advanced", "SerialNumberMode", "256"},  // past 8 bits
         {"Advanced", "IllegalCharacters", "-1"},
         {"Advanced", "ExtractComment", "0"},  // these three load as stored

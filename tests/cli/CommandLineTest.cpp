@@ -19,6 +19,7 @@
 #include "CommandLine.h"
 #include "Doubles.h"
 #include "Messages.h"
+#include "Settings.h"
 #include "TempTree.h"
 
 namespace ostrel {
@@ -162,13 +163,20 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo)
     EXPECT_TRUE(Parse("a b").Command->Times == FileTime::Recorded && !Parse("a b").Command->Exif);
     EXPECT_EQ(Parse("--format 2.x-long a b").Command->Options.JPGNameFormat, 2);
 
-    // Without options, the first-run defaults; --from-settings, the window's.
+    // Without options, the first-run defaults; --from-settings, every choice
+    // the window stored, under what the line says.
     EXPECT_EQ(Parse("a b").Command->Options, (StoredOptions{.SourcePath = "a", .OutputPath = "b"}));
-    store.Values[{"Ostrel 2.8", "Main", "JPGNameFormat"}] = "0";
-    store.Values[{"Ostrel 2.8", "Main", "ProcessSubfolders"}] = "1";
-    const StoredOptions stored = Parse("--from-settings --subfolders none a b").Command->Options;
-    EXPECT_EQ(stored.JPGNameFormat, 0);
-    EXPECT_EQ(stored.ProcessSubfolders, 0);
+    StoredOptions stored = expected;
+    stored.SourcePath = "a";
+    stored.OutputPath = "b";
+    stored.AddSerialNumber = 0;
+    SaveOptions(store, "Ostrel 2.8", stored);
+    EXPECT_EQ(Parse("--from-settings a b").Command->Options, stored);
+    stored.ProcessSubfolders = 0;
+    stored.JPGNameFormat = 2;
+    EXPECT_EQ(Parse("--from-settings --subfolders none --format 2.x-long a b").Command->Options,
+              stored);
+
 
     for (const char* line : {"only-one", "--format 3.x a b", "--omit colour a b", "a b c"}) {
         const cli::Parsed bad = Parse(line);
@@ -338,6 +346,39 @@ TEST_F(CommandLineTest, ASettingsFileThatIsNoFileIsNeitherReadNorWaitedOn) {
         fs::remove(settings);
         fs::remove_all(tree / "O");
         tree.Write("home/.config/Ostrel/Ostrel 2.8.conf", "[Main]\nProcessSubfolders=1\n[");
+    }
+}
+#endif
+
+#ifndef _WIN32  // symbolic links; read-only files and folders as POSIX has them
+TEST(ExitStatus, IsOneForEveryKindOfProblemARunStepsPast) {
+    test::TempTree tree;
+    const test::Bytes picture = test::PmpFile({}, test::EveryByte());
+    tree.Write("Locked/PSN00001.PMP", picture);  // a deletion that fails, even for root
+    test::MakeReadOnly(tree / "Locked/PSN00001.PMP");
+    tree.Write("Linked/PSN00002.PMP", picture);  // files kept below a link
+    tree.Write("Elsewhere/PSN00003.PMP", picture);
+    ::symlink((tree / "Elsewhere").c_str(), (tree / "Linked/link").c_str());
+    tree.Write("Hollow/PSN00004.PMP", picture);  // an emptied subfolder left
+    test::MakeReadOnly(tree.Folder("Hollow/Empty"));
+    tree.Write("Written/PSN00005.PMP", picture);  // a picture left in the output folder
+    tree.Write("Written/Out/PSN00006.PMP", picture);
+    const std::pair<const char*, const char*> cases[] = {
+        {"Locked", "Unable to delete source file \""},
+        {"Linked", "Unable to delete source files in \""},
+        {"Hollow", "Unable to delete source subfolder \""},
+        {"Written", "Unable to convert source folder \""}};
+    for (const auto& [source, report] : cases) {
+        const Result result = RunConvert(
+            {"--quiet", "--subfolders", "matching", "--delete-files", "pmp",
+             "--delete-empty-subfolders", (tree / source).string(),
+             tree.Folder(std::string(source) == "Written" ? "Written/Out" : "O").string()},
+            tree.Folder("home"));
+        EXPECT_EQ(result.Status, 1) << source;
+        // One report, set apart from what may follow by an empty line.
+        EXPECT_TRUE(result.Err.starts_with(report) &&
+                    result.Err.ends_with(".\n\nRemainder of conversion will proceed normally.\n\n"))
+            << result.Err;
     }
 }
 #endif

@@ -23,6 +23,7 @@
 #include "QtMessageBox.h"
 #include "QtSettingsStore.h"
 #include "QtText.h"
+#include "Settings.h"
 #ifdef _WIN32
 #include "RegistrySettingsStore.h"
 #endif
@@ -292,6 +293,7 @@ TEST_F(WindowTest, EnterInAFolderBoxConvertsEndToEndFromHomeAndEscapeCancels) {
 #endif
     Get<QComboBox>("DeleteSourceFiles")->setCurrentIndex(2);
     Get<QComboBox>("JPGNameFormat")->setCurrentIndex(0);
+    Get<QRadioButton>("Option2")->setChecked(true);  // a serial number always
     auto* bar = Get<QProgressBar>("ProgressBar");
     bool barShown = false;
     QTimer poll;  // fires whenever the run lets the window paint
@@ -302,7 +304,7 @@ TEST_F(WindowTest, EnterInAFolderBoxConvertsEndToEndFromHomeAndEscapeCancels) {
     EXPECT_FALSE(bar->isVisible());
     EXPECT_EQ(user.Prompts, (test::Names{"Convert 1 PMP file to JPG?",
                                          "1 PMP file successfully converted to JPG."}));
-    EXPECT_EQ(test::ReadBytes(tree / "O/1999-07-04 @14-05-09 Sony DSC-F1 Forward FY 033ms "
+    EXPECT_EQ(test::ReadBytes(tree / "O/1999-07-04 @14-05-09 #001 Sony DSC-F1 Forward FY 033ms "
                                      "Standard PIC002 PSN001.jpg"),
               test::EveryByte());
     EXPECT_TRUE(fs::is_empty(tree / "S/PIC00002"));
@@ -346,6 +348,16 @@ TEST_F(WindowTest, WhileARunWorksOnlyCancelEscapeAndClosingGetThroughAndAskToSto
     tree.Write("Out/PSN00001.PMP", "");
     Drop("OutputPath", tree / "Out/PSN00001.PMP");
     EXPECT_EQ(Text("OutputPath"), Shown(tree / "Out"));
+
+    // A count that fails leaves the window as it was: no busy pointer, input taken.
+    files.BeforeListing = [](const Folder&) { throw FileSystemError(test::Denied()); };
+    Click("OKButton");
+    EXPECT_EQ(user.Prompts.back(), "Unable to read the folder \"" + FromQt(Text("SourcePath")) +
+                                       "\" due to the following problem: " + test::Denied() + ".");
+    EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+    QApplication::sendEvent(Get<QLineEdit>("SourcePath"), &typed);
+    EXPECT_EQ(Text("SourcePath"), Shown(tree / "Pics") + "typed");
+    files.BeforeListing = nullptr;
 
     // Runs of five pictures, each JPG file named after its PMP file, sources
     // deleted; `meanwhile` comes once the `nth` picture is open.
@@ -413,6 +425,37 @@ TEST_F(WindowTest, WhileARunWorksOnlyCancelEscapeAndClosingGetThroughAndAskToSto
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(Stored("Main/OutputPath"), Shown(tree / "O3"));
     EXPECT_EQ(Stored("Main/DeleteSourceFiles"), "2");
+}
+
+TEST_F(WindowTest, EachControlLoadsAndSavesItsOwnOptionAndEnablesItsOwnPair) {
+    // Every stored value other than the first run's.
+    StoredOptions changed;
+    for (const OptionField& field : OptionTable()) {
+        if (field.Kind == OptionKind::Text) {
+            field.SetText(changed, std::string("/") + field.Key);
+        } else {
+            field.SetNumber(changed, field.Kind == OptionKind::ButtonPair ? 2
+                                     : field.Number(changed) == 0         ? 1
+                                                                          : 0);
+        }
+    }
+    SaveOptions(settings, "Ostrel 2.8", changed);
+    Open();
+    EXPECT_EQ(window->FillOptions(), changed);
+    // The serial number's pair follows its box, the revised date's its own,
+    // and Translate/Remove the Comment box.
+    const char* const boxes[] = {"AddSerialNumber", "ExtractEdited", "ExtractComment"};
+    for (int box = 0; box < 3; ++box) {
+        Get<QCheckBox>(boxes[box])->setChecked(true);
+        for (int button = 1; button <= 6; ++button) {
+            const std::string name = "Option" + std::to_string(button);
+            EXPECT_EQ(Get<QRadioButton>(name.c_str())->isEnabled(), (button - 1) / 2 == box)
+                << boxes[box] << " " << name;
+        }
+        Get<QCheckBox>(boxes[box])->setChecked(false);
+    }
+    window->close();
+    EXPECT_EQ(LoadOptions(settings, "Ostrel 2.8"), changed);
 }
 
 TEST_F(WindowTest, TheOutputPickerListsEveryFileAndTakesOnlyAnExistingFolder) {
