@@ -14,7 +14,7 @@ FUZZ_SECONDS ?= 300
 JOBS       ?= $(shell nproc)
 
 .PHONY: all deps build test test-asan fuzz run samples demo bench screenshots install package \
-        windows test-windows format format-check tidy clean
+        windows test-windows format format-check tidy mutants clean
 
 all: build
 
@@ -116,6 +116,12 @@ test-windows: windows
 	ctest --preset windows -j $(JOBS)
 	scripts/windows-smoke-test $(WIN_BUILD) $(WIN_BUILD)/screenshots/windows-main.png
 	scripts/windows-installer-test $(WIN_BUILD)/ostrel-*-setup.exe
+
+# The faults of tests/mutants.txt planted one at a time, each built in
+# build-mutants/ and tested there: the share of them that the tests catch.
+# Not part of `make test`: half a minute a fault.
+mutants: deps
+	scripts/mutants --jobs $(JOBS)
 
 # PREFIX=/usr/local by default; DESTDIR is honoured.
 PREFIX ?= /usr/local
