@@ -177,7 +177,6 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo)
     EXPECT_EQ(Parse("--from-settings --subfolders none --format 2.x-long a b").Command->Options,
               stored);
 
-
     for (const char* line : {"only-one", "--format 3.x a b", "--omit colour a b", "a b c"}) {
         const cli::Parsed bad = Parse(line);
         EXPECT_FALSE(bad.Command);
