@@ -86,7 +86,7 @@ bench: build
 # Windows user downloads. GoogleTest and CLI11 come from Debian's packages,
 # built with the same toolchain into $(WIN_BUILD)/deps; Qt is a static build
 # of Debian's qt6-base source, made once by scripts/build-qt-windows into
-# ~/.cache/ostrel (about 15 minutes on two cores) and reused. --exif needs
+# ~/.cache/ostrel (about 32 minutes on two cores) and reused. --exif needs
 # Exiv2 for Windows, which is not here.
 WIN_DEPS := $(CURDIR)/$(WIN_BUILD)/deps
 
