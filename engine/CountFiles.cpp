@@ -40,7 +40,7 @@ std::int32_t CountIn(Count& count, const Folder& folder, bool isTop) {
     std::int32_t total = 0;
     const std::string wanted = UpperTail(count.Extension);
     for (const File& file : listing.Files) {
-        if (count.Extension == "*" || UpperTail(file.Name) == wanted) {
+        if (UpperTail(file.Name) == wanted) {
             total = SaturatingAdd(total, 1);
         }
     }

@@ -20,13 +20,11 @@ struct PassedOver {
 };
 
 // Counts the files whose names end in the three-character `extension` (any
-// case), or every file for "*", through all subfolders when
-// `includeSubfolders`. Folders in `skip` are not entered, nor is any folder
-// twice, nor a link to a folder inside the counted tree (its target is counted
-// under its own name). A folder that cannot be read is thrown as a
-// FileSystemError, except a subfolder under Skip, which is passed over and
-// noted in `passedOver` when given (the walk reports it when it gets there).
-// The count stops at the largest 32-bit number.
+// case), through all subfolders when `includeSubfolders`. Folders in `skip` are not entered, nor is
+// any folder twice, nor a link to a folder inside the counted tree (its target is counted under its
+// own name). A folder that cannot be read is thrown as a FileSystemError, except a subfolder under
+// Skip, which is passed over and noted in `passedOver` when given (the walk reports it when it gets
+// there). The count stops at the largest 32-bit number.
 std::int32_t CountFiles(FileSystem& fileSystem, const std::string& folderPath,
                         std::string_view extension, bool includeSubfolders,
                         const std::set<FolderId>& skip = {},
