@@ -283,6 +283,21 @@ TEST(Signals, CtrlCFinishesThePictureInHandAndTheNextRunConvertsTheRestOnce) {
     for (const std::string& name : test::FileNames(out)) {
         EXPECT_EQ(name.find("{SN="), std::string::npos) << name;  // none converted twice
     }
+
+    // SIGTERM and SIGHUP stop it the same way, each with its own status.
+    for (const auto& [signal, status] : {std::pair{SIGTERM, 143}, std::pair{SIGHUP, 129}}) {
+        for (int shot = 1; shot <= Pictures; ++shot) {
+            char name[32];
+            std::snprintf(name, sizeof name, "S/PSN%05d.PMP", shot);
+            tree.Write(name, test::PmpFile({}, {0xFF, 0xD8}));
+        }
+        const auto [child, output] = Start(arguments, home, false);
+        ReadFrom(output, true);
+        ::kill(child, signal);
+        const std::string told = ReadFrom(output, false);
+        EXPECT_EQ(ExitStatus(child), status) << signal;
+        EXPECT_NE(told.find("PMP files not reached.\n"), std::string::npos) << told;
+    }
 }
 
 TEST_F(CommandLineTest, AStandardOutputThatCannotBeWrittenStopsTheRunAndFails) {

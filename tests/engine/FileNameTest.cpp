@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "ComposeFileName.h"
 #include "StoredOptions.h"
 #include "TranslateCharacters.h"
@@ -105,6 +107,27 @@ TEST(ComposeFileName, SerialNumbersAndTheDevice) {
     o.JPGNameFormat = 2;
     o.DeviceName = " A.B ";  // used as it stands: no translation, no trimming
     EXPECT_EQ(Name(h, o, 1), "{Device= A.B {Flash=Y}}.jpg");
+}
+
+TEST(ComposeFileName, AShortenedCommentLosesWholeCharactersMarkedWithAnEllipsis) {
+    NameParts parts;
+    parts.RecordedPart = "{DT=1999-07-04 @14-05-09}";
+    parts.Comment =
+        "x\xE2\x82\xAC"
+        "c";  // "x€c"
+    parts.CommentBytes = parts.Comment.size();
+    const std::string mark = "\xE2\x80\xA6";  // "…"
+    std::vector<std::string> names{ComposeFileName(parts, 1)};
+    while (ShortenComment(parts)) {
+        names.push_back(ComposeFileName(parts, 1));
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "{DT=1999-07-04 @14-05-09}{CO=x\xE2\x82\xAC"
+                         "c}.jpg",
+                         "{DT=1999-07-04 @14-05-09}{CO=x\xE2\x82\xAC" + mark + "}.jpg",
+                         "{DT=1999-07-04 @14-05-09}{CO=x" + mark + "}.jpg",
+                         "{DT=1999-07-04 @14-05-09}{CO=" + mark + "}.jpg",
+                         "{DT=1999-07-04 @14-05-09}.jpg"}));
 }
 
 TEST(ComposeFileName, RevisedDateAlbumShotAndComment) {
