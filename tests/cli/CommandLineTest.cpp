@@ -246,11 +246,14 @@ TEST_F(CommandLineTest, TellsWhatHappenedByWhatItPrintsAndItsExitStatus) {
 TEST(Signals, CtrlCFinishesThePictureInHandAndTheNextRunConvertsTheRestOnce) {
     test::TempTree tree;
     constexpr int Pictures = 300;
-    for (int shot = 1; shot <= Pictures; ++shot) {
-        char name[32];
-        std::snprintf(name, sizeof name, "S/PSN%05d.PMP", shot);
-        tree.Write(name, test::PmpFile({}, {0xFF, 0xD8}));
-    }
+    const auto writePictures = [&tree] {
+        for (int shot = 1; shot <= Pictures; ++shot) {
+            char name[32];
+            std::snprintf(name, sizeof name, "S/PSN%05d.PMP", shot);
+            tree.Write(name, test::PmpFile({}, {0xFF, 0xD8}));
+        }
+    };
+    writePictures();
     const fs::path home = tree.Folder("home"), out = tree.Folder("O");
     const test::Names arguments{"--print", "--delete-files", "sony", (tree / "S").string(),
                                 out.string()};
@@ -286,11 +289,7 @@ TEST(Signals, CtrlCFinishesThePictureInHandAndTheNextRunConvertsTheRestOnce) {
 
     // SIGTERM and SIGHUP stop it the same way, each with its own status.
     for (const auto& [signal, status] : {std::pair{SIGTERM, 143}, std::pair{SIGHUP, 129}}) {
-        for (int shot = 1; shot <= Pictures; ++shot) {
-            char name[32];
-            std::snprintf(name, sizeof name, "S/PSN%05d.PMP", shot);
-            tree.Write(name, test::PmpFile({}, {0xFF, 0xD8}));
-        }
+        writePictures();
         const auto [child, output] = Start(arguments, home, false);
         ReadFrom(output, true);
         ::kill(child, signal);
