@@ -112,6 +112,15 @@ TEST(Summary, TellsEveryOutcomeInNumberAndNeverCallsAFailedFileConverted) {
               "0 PMP files successfully converted to JPG.\n\n"
               "2 folders could not be read or created.\n\n"
               "1 deletion could not be made.");
+    EXPECT_EQ(messages::Summary({.SourceObjectNumber = 1, .NumberOfFilesGone = 1}),
+              "1 PMP file successfully converted to JPG.\n\n"
+              "1 PMP file was gone when the conversion came to it.");
+    EXPECT_EQ(messages::HeldProblems(1),
+              "The conversion met 1 further problem. See the details "
+              "for the list.");
+    EXPECT_EQ(messages::HeldProblems(2),
+              "The conversion met 2 further problems. See the details "
+              "for the list.");
 }
 
 TEST_F(ConversionRequestTest, FilesGoneDuringTheRunAreNotCalledConverted) {
@@ -128,6 +137,23 @@ TEST_F(ConversionRequestTest, FilesGoneDuringTheRunAreNotCalledConverted) {
               "1 PMP file successfully converted to JPG.\n\n"
               "2 PMP files were gone when the conversion came to them.");
     EXPECT_EQ(user.Messages.back().Kind, MessageKind::Warning);
+
+    // A folder counted but not read by the run: its files are not called gone.
+    files.AfterOpening = nullptr;
+    fs::remove(tree / "S/a.PMP");
+    options.OutputPath = tree.Folder("O2").string();
+    Picture("b.PMP");
+    Picture("Z/c.PMP");
+    int listingsOfZ = 0;
+    files.BeforeListing = [&](const Folder& folder) {
+        if (folder.Name == "Z" && ++listingsOfZ == 2) {
+            throw FileSystemError(test::Denied(), EACCES);
+        }
+    };
+    EXPECT_EQ(Request().FileCount, 2);
+    EXPECT_EQ(user.Prompts.back(),
+              "1 PMP file successfully converted to JPG.\n\n1 folder could not be read or "
+              "created.");
 }
 
 #ifndef _WIN32  // paths longer than the system takes

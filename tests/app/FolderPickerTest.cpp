@@ -24,7 +24,8 @@ TEST(ResolveTypedFolder, TildeAndRelativePathsStartAtHome) {
     EXPECT_EQ(ResolveTypedFolder("~other/Pics", "/home/me", '/'), "/home/me/~other/Pics");
     EXPECT_EQ(ResolveTypedFolder("~/x", "/", '/'), "/x");
     EXPECT_EQ(ResolveTypedFolder("/media/card/~", "/home/me", '/'), "/media/card/~");
-    EXPECT_EQ(ResolveTypedFolder("", "/home/me", '/'), "");  // still "doesn't exist"
+    EXPECT_EQ(ResolveTypedFolder("", "/home/me", '/'), "");                 // still "doesn't exist"
+    EXPECT_EQ(ResolveTypedFolder("C:x", "/home/me", '/'), "/home/me/C:x");  // no drives here
 
     // Windows: a drive, a root or a share is where it says.
     const std::string home = "C:\\Users\\me";
