@@ -1,4 +1,5 @@
 #include <limits>
+#include <optional>
 
 #include "CountFiles.h"
 
@@ -22,19 +23,27 @@ struct Count {
     std::set<FolderId> Seen;
 };
 
+// A subfolder that cannot be read, under Skip: noted, and counted as none.
+void PassOver(Count& count, const std::string& path, const FileSystemError& error) {
+    if (count.Unreadable == UnreadableSubfolders::Fail) {
+        throw error;
+    }
+    if (count.Over != nullptr && count.Over->Folders++ == 0) {
+        count.Over->FirstPath = path;
+        count.Over->FirstDescription = error.what();
+    }
+}
+
 std::int32_t CountIn(Count& count, const Folder& folder, bool isTop) {
     count.Seen.insert(folder.Id);
     FolderListing listing;
     try {
         listing = count.Files.ListFolderByName(folder);
     } catch (const FileSystemError& error) {
-        if (isTop || count.Unreadable == UnreadableSubfolders::Fail) {
+        if (isTop) {
             throw;
         }
-        if (count.Over != nullptr && count.Over->Folders++ == 0) {
-            count.Over->FirstPath = folder.Path;
-            count.Over->FirstDescription = error.what();
-        }
+        PassOver(count, folder.Path, error);
         return 0;
     }
     std::int32_t total = 0;
@@ -44,13 +53,21 @@ std::int32_t CountIn(Count& count, const Folder& folder, bool isTop) {
             total = SaturatingAdd(total, 1);
         }
     }
-    if (count.IncludeSubfolders) {
-        for (const Folder& subfolder : listing.Subfolders) {
-            if (!count.Seen.contains(subfolder.Id) &&
-                !LeadsIntoTree(count.Files, subfolder, count.Top)) {
-                total = SaturatingAdd(total, CountIn(count, subfolder, false));
-            }
+    if (!count.IncludeSubfolders) {
+        return total;
+    }
+    for (const Folder& subfolder : listing.Subfolders) {
+        if (count.Seen.contains(subfolder.Id) || LeadsIntoTree(count.Files, subfolder, count.Top)) {
+            continue;
         }
+        std::optional<Folder> entered;
+        try {
+            entered = count.Files.EnterFolder(folder, subfolder);
+        } catch (const FileSystemError& error) {
+            PassOver(count, subfolder.Path, error);
+            continue;
+        }
+        total = SaturatingAdd(total, CountIn(count, *entered, false));
     }
     return total;
 }
@@ -61,9 +78,16 @@ std::int32_t CountFiles(FileSystem& fileSystem, const std::string& folderPath,
                         std::string_view extension, bool includeSubfolders,
                         const std::set<FolderId>& skip, UnreadableSubfolders unreadable,
                         PassedOver* passedOver) {
-    const Folder top = fileSystem.GetFolder(folderPath);
-    Count count{fileSystem, top.Path, extension, includeSubfolders, unreadable, passedOver, skip};
-    return CountIn(count, top, true);
+    return CountFiles(fileSystem, fileSystem.GetFolder(folderPath), extension, includeSubfolders,
+                      skip, unreadable, passedOver);
+}
+
+std::int32_t CountFiles(FileSystem& fileSystem, const Folder& folder, std::string_view extension,
+                        bool includeSubfolders, const std::set<FolderId>& skip,
+                        UnreadableSubfolders unreadable, PassedOver* passedOver) {
+    Count count{fileSystem, folder.Path, extension, includeSubfolders,
+                unreadable, passedOver,  skip};
+    return CountIn(count, folder, true);
 }
 
 bool LeadsIntoTree(FileSystem& fileSystem, const Folder& subfolder, const std::string& treePath) {

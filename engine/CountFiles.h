@@ -30,6 +30,11 @@ std::int32_t CountFiles(FileSystem& fileSystem, const std::string& folderPath,
                         const std::set<FolderId>& skip = {},
                         UnreadableSubfolders unreadable = UnreadableSubfolders::Fail,
                         PassedOver* passedOver = nullptr);
+// The same below an open folder.
+std::int32_t CountFiles(FileSystem& fileSystem, const Folder& folder, std::string_view extension,
+                        bool includeSubfolders, const std::set<FolderId>& skip = {},
+                        UnreadableSubfolders unreadable = UnreadableSubfolders::Fail,
+                        PassedOver* passedOver = nullptr);
 
 // True when `subfolder` is a link to a folder that lies inside the tree at
 // `treePath` (that folder itself included).

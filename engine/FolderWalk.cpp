@@ -17,6 +17,9 @@ namespace {
 // cut could leave both converted and not yet deleted.
 constexpr std::size_t BatchFiles = 1000;
 constexpr std::uint64_t BatchBytes = std::uint64_t{512} << 20;
+// Each folder that a waiting deletion is to be made in is held open until
+// then: a bound well below the descriptors a process may have.
+constexpr std::size_t BatchFolders = 256;
 
 // Below a link the files may lie outside the source tree, so none is deleted
 // there; the first file that would have been is reported, once for the link.
@@ -36,47 +39,46 @@ bool IsLostAndFound(ConversionRun& run, const Folder& parent, const std::string&
     return name == "lost+found" && run.Files.IsFileSystemTop(parent);
 }
 
-// The PMP files below a source subfolder that the run does not enter, and
-// that are not met anywhere else in it.
+// The PMP files below the open source subfolder `subfolder` that the run
+// does not enter, and that are not met anywhere else in it.
 std::int32_t PicturesBelow(ConversionRun& run, const Folder& subfolder) {
     std::set<FolderId> skip = run.Entered;
     skip.insert(run.Outputs.begin(), run.Outputs.end());
     try {
-        return CountFiles(run.Files, subfolder.Path, "PMP", true, skip, UnreadableSubfolders::Skip);
+        return CountFiles(run.Files, subfolder, "PMP", true, skip, UnreadableSubfolders::Skip);
     } catch (const FileSystemError&) {
         return 0;  // not read, so not counted
     }
 }
 
-// The folder that receives a subfolder's pictures, created when missing, or
-// nothing when it cannot be had: reported with the PMP files below the
-// subfolder, which stay unconverted. In a dry run a missing folder is only
-// planned.
+// The folder that receives the pictures of the source subfolder `entered`,
+// created when missing, or nothing when it cannot be had: reported with the
+// PMP files below the subfolder, which stay unconverted. In a dry run a
+// missing folder is only planned.
 std::optional<Folder> OutputFolderFor(ConversionRun& run, const Folder& output,
-                                      const Folder& subfolder) {
+                                      const Folder& entered) {
     if (run.Options.Subfolders != SubfolderMode::Matching) {
         return output;
     }
     FileSystem& fs = run.Files;
-    const std::string path = fs.JoinPath(output.Path, subfolder.Name);
+    const std::string& name = entered.Name;
     Reason failure(Cause::FileSystemFolder);
     try {
-        if (fs.FolderExists(path)) {
-            return fs.GetFolder(path);
+        if (std::optional<Folder> existing = fs.OpenFolder(output, name)) {
+            return existing;
         }
-        if (!IsLostAndFound(run, output, subfolder.Name)) {
+        if (!IsLostAndFound(run, output, name)) {
             if (run.DryRun) {
-                return Folder{path, subfolder.Name,
-                              FolderId{~std::uint64_t{0}, ++run.PlannedFolders}, false};
+                return Folder{fs.JoinPath(output.Path, name), name,
+                              FolderId{~std::uint64_t{0}, ++run.PlannedFolders}, false, nullptr};
             }
-            fs.CreateFolder(path);
-            return fs.GetFolder(path);
+            return fs.CreateFolder(output, name);
         }
     } catch (const FileSystemError& error) {
         failure = Reason{Cause::System, error.what()};
     }
-    failure.FilesLeft = PicturesBelow(run, subfolder);
-    run.Report(Action::CreateFolder, path, failure);
+    failure.FilesLeft = PicturesBelow(run, entered);
+    run.Report(Action::CreateFolder, fs.JoinPath(output.Path, name), failure);
     return std::nullopt;
 }
 
@@ -87,7 +89,8 @@ enum class Contents { Nothing, Links, Something };
 // keeps the folder: a file or another entry, a folder the run writes into, or
 // lost+found at the top of a file system. A failure is thrown.
 Contents TreeContents(ConversionRun& run, const Folder& folder, std::string& link) {
-    const FolderListing listing = run.Files.ListFolderByName(folder);
+    FileSystem& fs = run.Files;
+    const FolderListing listing = fs.ListFolderByName(folder);
     if (!listing.Files.empty() || !listing.Others.empty()) {
         return Contents::Something;
     }
@@ -103,7 +106,7 @@ Contents TreeContents(ConversionRun& run, const Folder& folder, std::string& lin
             contents = Contents::Links;
             continue;
         }
-        const Contents inner = TreeContents(run, subfolder, link);
+        const Contents inner = TreeContents(run, fs.EnterFolder(folder, subfolder), link);
         if (inner == Contents::Something) {
             return inner;
         }
@@ -114,23 +117,27 @@ Contents TreeContents(ConversionRun& run, const Folder& folder, std::string& lin
     return contents;
 }
 
-// Removes a tree found to hold nothing, bottom-up, folders only; never
-// through a link, should one have appeared since.
-void RemoveEmptyTree(ConversionRun& run, const Folder& folder) {
-    for (const Folder& subfolder : run.Files.ListFolderByName(folder).Subfolders) {
+// Removes the open folder `folder` of `parent`, found to hold nothing, and
+// its tree, bottom-up, folders only; never through a link, should one have
+// appeared since.
+void RemoveEmptyTree(ConversionRun& run, const Folder& parent, const Folder& folder) {
+    FileSystem& fs = run.Files;
+    for (const Folder& subfolder : fs.ListFolderByName(folder).Subfolders) {
         if (!subfolder.IsLink) {
-            RemoveEmptyTree(run, subfolder);
+            RemoveEmptyTree(run, folder, fs.EnterFolder(folder, subfolder));
         }
     }
-    run.Files.DeleteFolder(folder);
+    fs.DeleteFolder(parent, folder);
 }
 
-void DeleteIfEmpty(ConversionRun& run, const Folder& subfolder) {
+// Deletes the subfolder `listed` of `parent` when its tree holds nothing.
+void DeleteIfEmpty(ConversionRun& run, const Folder& parent, const Folder& listed) {
     try {
+        const Folder subfolder = run.Files.EnterFolder(parent, listed);
         std::string link;
         switch (TreeContents(run, subfolder, link)) {
             case Contents::Nothing:
-                RemoveEmptyTree(run, subfolder);
+                RemoveEmptyTree(run, parent, subfolder);
                 break;
             case Contents::Links:
                 run.Report(Action::DeleteSubfolder, subfolder.Path, {Cause::HoldsLink, link});
@@ -139,7 +146,7 @@ void DeleteIfEmpty(ConversionRun& run, const Folder& subfolder) {
                 break;
         }
     } catch (const FileSystemError& error) {
-        run.Report(Action::DeleteSubfolder, subfolder.Path, {Cause::System, error.what()});
+        run.Report(Action::DeleteSubfolder, listed.Path, {Cause::System, error.what()});
     }
 }
 
@@ -154,31 +161,26 @@ public:
     PendingDeletions(const PendingDeletions&) = delete;
     PendingDeletions& operator=(const PendingDeletions&) = delete;
 
-    // A converted PMP file, to go once its JPG file is on the disk. `picture`
-    // names it (its folder and base name) for the other Sony files of its name.
-    void AddConverted(const File& source, const FileIdentity& converted, std::string picture) {
-        bytes_ += converted.Size;
-        Add({source, converted, std::nullopt, std::move(picture)});
+    // A converted PMP file of the open folder `folder`, to go once its JPG
+    // file is on the disk. `picture` names it (its folder and base name) for
+    // the other Sony files of its name.
+    void AddConverted(const Folder& folder, const File& source, ConvertedPicture converted,
+                      std::string picture) {
+        bytes_ += converted.Source.Size;
+        Hold(converted.Output);
+        Add({folder, source, std::move(converted), std::nullopt, std::move(picture)});
     }
 
     // A PMX or PMF file, to go with the PMP files before it: with `picture`,
     // only if the PMP files so named went.
-    void AddOther(const File& source, std::string picture) {
-        Item item{source, std::nullopt, std::nullopt, std::move(picture)};
-        if (items_.empty()) {
-            Carry(item, {});
-        } else {
-            Add(std::move(item));
-        }
+    void AddOther(const Folder& folder, const File& source, std::string picture) {
+        AddOrCarry({folder, source, std::nullopt, std::nullopt, std::move(picture)});
     }
 
-    void AddEmptinessTest(const Folder& subfolder) {
-        Item item{std::nullopt, std::nullopt, subfolder, {}};
-        if (items_.empty()) {
-            Carry(item, {});
-        } else {
-            Add(std::move(item));
-        }
+    // The subfolder `listed` of the open folder `parent`, to be deleted when
+    // empty.
+    void AddEmptinessTest(const Folder& parent, const Folder& listed) {
+        AddOrCarry({parent, std::nullopt, std::nullopt, listed, {}});
     }
 
     void Flush() {
@@ -196,19 +198,32 @@ public:
         }
         items_.clear();
         bytes_ = 0;
+        held_.clear();
     }
 
 private:
     struct Item {
+        Folder Parent;  // what holds the file or subfolder, held open
         std::optional<File> Source;
-        std::optional<FileIdentity> Converted;
-        std::optional<Folder> Subfolder;
+        std::optional<ConvertedPicture> Converted;
+        std::optional<Folder> Subfolder;  // as listed
         std::string Picture;
     };
 
+    void Hold(const Folder& folder) { held_.insert(folder.Handle.get()); }
+
+    void AddOrCarry(Item item) {
+        if (items_.empty()) {
+            Carry(item, {});
+        } else {
+            Add(std::move(item));
+        }
+    }
+
     void Add(Item item) {
+        Hold(item.Parent);
         items_.push_back(std::move(item));
-        if (items_.size() >= BatchFiles || bytes_ >= BatchBytes) {
+        if (items_.size() >= BatchFiles || bytes_ >= BatchBytes || held_.size() >= BatchFolders) {
             Flush();
         }
     }
@@ -216,7 +231,7 @@ private:
     // `failure`: why the JPG files of the batch are not known to be on the disk.
     void Carry(const Item& item, const std::string& failure) {
         if (item.Subfolder) {
-            DeleteIfEmpty(run_, *item.Subfolder);
+            DeleteIfEmpty(run_, item.Parent, *item.Subfolder);
         } else if (!item.Converted && !item.Picture.empty() && kept_.contains(item.Picture)) {
             // Stays with its PMP file.
         } else if (!failure.empty()) {
@@ -224,7 +239,9 @@ private:
             // other Sony files of its name with it.
             run_.Report(Action::DeleteFile, item.Source->Path, {Cause::System, failure});
             kept_.insert(item.Picture);
-        } else if (!DeleteSourceFile(run_, *item.Source, item.Converted) && item.Converted) {
+        } else if (!DeleteSourceFile(run_, *item.Source, item.Parent,
+                                     item.Converted ? &*item.Converted : nullptr) &&
+                   item.Converted) {
             kept_.insert(item.Picture);
         }
     }
@@ -232,7 +249,8 @@ private:
     ConversionRun& run_;
     std::vector<Item> items_;
     std::uint64_t bytes_ = 0;
-    std::set<std::string> kept_;  // PMP files that stayed, by folder and base name
+    std::set<const FolderHandle*> held_;  // the folders the items hold open
+    std::set<std::string> kept_;          // PMP files that stayed, by folder and base name
 };
 
 // What a file's name is without its last three characters, in upper case:
@@ -277,10 +295,11 @@ void ConvertLevelFiles(ConversionRun& run, PendingDeletions& pending, const Fold
             goes = false;
             continue;
         }
-        const std::optional<FileIdentity> converted = ConvertPictureFile(run, file, source, output);
+        std::optional<ConvertedPicture> converted = ConvertPictureFile(run, file, source, output);
         if (converted && IsToBeDeleted(run.Options, file.Name) && !run.DryRun &&
             MayDeleteBelow(run, link)) {
-            pending.AddConverted(file, *converted, folderKey + BaseKey(file.Name));
+            pending.AddConverted(source, file, std::move(*converted),
+                                 folderKey + BaseKey(file.Name));
         } else {
             goes = false;
         }
@@ -294,28 +313,33 @@ void ConvertLevelFiles(ConversionRun& run, PendingDeletions& pending, const Fold
             // No PMP file of its name: it goes as any Sony file, unless the
             // run stopped before it.
             if (!run.Stopped && MayDeleteBelow(run, link)) {
-                pending.AddOther(file, {});
+                pending.AddOther(source, file, {});
             }
         } else if (picture->second) {
-            pending.AddOther(file, folderKey + picture->first);
+            pending.AddOther(source, file, folderKey + picture->first);
         }
     }
 }
 
 // The PMP files below a subfolder that the run stopped before.
-void CountNotReached(ConversionRun& run, const Folder& subfolder) {
-    const std::int32_t left = PicturesBelow(run, subfolder);
+void CountNotReached(ConversionRun& run, const Folder& parent, const Folder& subfolder) {
+    std::int32_t left = 0;
+    try {
+        left = PicturesBelow(run, run.Files.EnterFolder(parent, subfolder));
+    } catch (const FileSystemError&) {
+        // Not read, so not counted.
+    }
     run.FilesNotReached =
         left > INT32_MAX - run.FilesNotReached ? INT32_MAX : run.FilesNotReached + left;
 }
 
 // A folder of the source tree that the run writes into is never a source: its
 // PMP files are reported and counted as left, once.
-void ReportOutputInSource(ConversionRun& run, const Folder& folder) {
+void ReportOutputInSource(ConversionRun& run, const Folder& parent, const Folder& folder) {
     run.Entered.insert(folder.Id);
     try {
-        const std::int32_t left = CountFiles(run.Files, folder.Path, "PMP", true, run.Entered,
-                                             UnreadableSubfolders::Skip);
+        const std::int32_t left = CountFiles(run.Files, run.Files.EnterFolder(parent, folder),
+                                             "PMP", true, run.Entered, UnreadableSubfolders::Skip);
         if (left > 0) {
             Reason writtenInto(Cause::WritesIntoFolder);
             writtenInto.FilesLeft = left;
@@ -371,30 +395,40 @@ bool ConvertLevel(ConversionRun& run, PendingDeletions& pending, const Folder& s
         }
         if (run.Outputs.contains(subfolder.Id)) {
             if (options.Subfolders != SubfolderMode::None) {
-                ReportOutputInSource(run, subfolder);
+                ReportOutputInSource(run, source, subfolder);
             }
             continue;
         }
         if (run.Stopping()) {
             if (options.Subfolders != SubfolderMode::None) {
-                CountNotReached(run, subfolder);
+                CountNotReached(run, source, subfolder);
             }
             continue;
         }
         bool subtreeComplete = true;
         const Folder* below = link != nullptr ? link : subfolder.IsLink ? &subfolder : nullptr;
         if (options.Subfolders != SubfolderMode::None) {
-            const std::optional<Folder> target = OutputFolderFor(run, output, subfolder);
+            // Entered as listed, or not at all: a folder replaced since (by a
+            // link to somewhere else, say) is left alone, its tree untouched.
+            std::optional<Folder> entered;
+            try {
+                entered = fs.EnterFolder(source, subfolder);
+            } catch (const FileSystemError& error) {
+                run.Report(Action::ReadFolder, subfolder.Path, {Cause::System, error.what()});
+                complete = false;
+                continue;
+            }
+            const std::optional<Folder> target = OutputFolderFor(run, output, *entered);
             if (!target) {
                 complete = false;
                 continue;
             }
-            subtreeComplete = ConvertLevel(run, pending, subfolder, *target, below);
+            subtreeComplete = ConvertLevel(run, pending, *entered, *target, below);
             complete = complete && subtreeComplete;
         }
         if (options.DeleteEmptySubfolders && subtreeComplete && below == nullptr && !run.DryRun &&
             !IsLostAndFound(run, source, subfolder.Name)) {
-            pending.AddEmptinessTest(subfolder);
+            pending.AddEmptinessTest(source, subfolder);
         }
     }
     return complete && !run.Stopped;

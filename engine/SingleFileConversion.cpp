@@ -1,5 +1,6 @@
 #include "SingleFileConversion.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -32,11 +33,12 @@ void ReadHeader(InputFile& in, std::array<std::uint8_t, HeaderSize>& header) {
 }
 
 // Copies the start of the picture data with the Exif segment of its history
-// in place, and returns how many picture bytes it copied. A picture that
-// cannot take the segment is copied as it is, and `problem` tells why.
+// in place, notes where it went, and returns how many picture bytes it
+// copied. A picture that cannot take the segment is copied as it is, and
+// `problem` tells why.
 std::uint64_t CopyHeadWithExif(ExifEncoder& encoder, InputFile& in, OutputFile& out,
                                const PictureHistory& history, std::uint64_t pictureBytes,
-                               std::optional<Reason>& problem) {
+                               std::optional<Reason>& problem, ConvertedPicture& converted) {
     const JpegHead head = ReadJpegHead(in, pictureBytes);
     std::vector<std::uint8_t> segment;
     if (head.ExifAt == 0) {
@@ -50,6 +52,10 @@ std::uint64_t CopyHeadWithExif(ExifEncoder& encoder, InputFile& in, OutputFile& 
     }
     // Put together first: one write instead of three.
     out.Write(WithSegment(head, segment));
+    if (!segment.empty()) {
+        converted.ExifAt = head.ExifAt;
+        converted.ExifBytes = segment.size();
+    }
     return head.Bytes.size();
 }
 
@@ -102,7 +108,8 @@ FreeName FindFreeName(ConversionRun& run, NameParts& parts, const Folder& output
                  name}};
         }
         std::string path = fs.JoinPath(outputFolder.Path, name);
-        if (!run.PlannedPaths.contains(fs.ComparablePath(path)) && !fs.FileExists(path)) {
+        if (!run.PlannedPaths.contains(fs.ComparablePath(path)) &&
+            !fs.FileExists(outputFolder, name)) {
             return FreeName{serial, std::move(name), std::move(path)};
         }
     }
@@ -115,13 +122,15 @@ FreeName FindFreeName(ConversionRun& run, NameParts& parts, const Folder& output
 // one was asked for and it could not take it, or nothing.
 std::optional<Reason> WriteJpgFile(ConversionRun& run, InputFile& in, std::uint64_t pictureBytes,
                                    const PictureHistory& history, NameParts& parts,
-                                   const Folder& outputFolder, FreeName& name, bool durable) {
+                                   const Folder& outputFolder, FreeName& name, bool durable,
+                                   ConvertedPicture& converted) {
     FileSystem& fs = run.Files;
     const std::unique_ptr<OutputFile> out = fs.CreateOutputFile(outputFolder, durable);
     std::optional<Reason> exifProblem;
     std::uint64_t copied = 0;
     if (run.Exif != nullptr) {
-        copied = CopyHeadWithExif(*run.Exif, in, *out, history, pictureBytes, exifProblem);
+        copied =
+            CopyHeadWithExif(*run.Exif, in, *out, history, pictureBytes, exifProblem, converted);
     }
     copied += fs.CopyRemainder(in, *out);
     if (copied != pictureBytes) {
@@ -163,14 +172,14 @@ bool IsToBeDeleted(const ConversionOptions& options, std::string_view name) {
     return false;
 }
 
-std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& file,
-                                               const Folder& sourceFolder,
-                                               const Folder& outputFolder) {
+std::optional<ConvertedPicture> ConvertPictureFile(ConversionRun& run, const File& file,
+                                                   const Folder& sourceFolder,
+                                                   const Folder& outputFolder) {
     try {
         FileSystem& fs = run.Files;
         std::unique_ptr<InputFile> in;
         try {
-            in = fs.OpenForReading(file);
+            in = fs.OpenForReading(sourceFolder, file);
         } catch (const FileSystemError& error) {
             if (error.Code() != ENOENT) {
                 throw;
@@ -179,13 +188,13 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
             run.Report(Action::ReachFile, file.Path, {Cause::System, error.what()});
             return std::nullopt;
         }
-        const FileIdentity identity = in->Identity();
-        if (identity.Size <= HeaderSize) {
+        ConvertedPicture converted{in->Identity(), {}, outputFolder, {}};
+        if (converted.Source.Size <= HeaderSize) {
             throw ConversionProblem{{Cause::NoPictureData}};
         }
-        std::array<std::uint8_t, HeaderSize> header{};
-        ReadHeader(*in, header);
-        const PictureHistory history = ReadPictureHistory(header, file.Name, sourceFolder.Name);
+        ReadHeader(*in, converted.Header);
+        const PictureHistory history =
+            ReadPictureHistory(converted.Header, file.Name, sourceFolder.Name);
         NameParts parts = ComposeNameParts(history, run.Options);
 
         // The picture's names for every serial number, in this folder.
@@ -194,7 +203,7 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
         const auto hint = run.FirstUntriedSerial.find(family);
         FreeName name = FindFreeName(run, parts, outputFolder,
                                      hint == run.FirstUntriedSerial.end() ? 1 : hint->second);
-        const std::uint64_t pictureBytes = identity.Size - HeaderSize;
+        const std::uint64_t pictureBytes = converted.Source.Size - HeaderSize;
         std::optional<Reason> exifProblem;
         if (run.DryRun) {
             if (run.Exif != nullptr && ReadJpegHead(*in, pictureBytes).ExifAt == 0) {
@@ -203,7 +212,7 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
             run.PlannedPaths.insert(fs.ComparablePath(name.Path));
         } else {
             exifProblem = WriteJpgFile(run, *in, pictureBytes, history, parts, outputFolder, name,
-                                       IsToBeDeleted(run.Options, file.Name));
+                                       IsToBeDeleted(run.Options, file.Name), converted);
         }
         if (exifProblem) {
             run.Report(Action::AddExif, file.Path, std::move(*exifProblem));
@@ -212,7 +221,8 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
             run.FirstUntriedSerial[family] = name.Serial + 1;
         }
         run.Observer.FileWritten(name.Path, name.Serial);
-        return identity;
+        converted.Name = std::move(name.Name);
+        return converted;
     } catch (const FileSystemError& error) {
         run.Report(Action::ConvertFile, file.Path, {Cause::System, error.what()});
     } catch (const ConversionProblem& problem) {
@@ -221,13 +231,82 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
     return std::nullopt;
 }
 
-bool DeleteSourceFile(ConversionRun& run, const File& file,
-                      const std::optional<FileIdentity>& converted) {
+namespace {
+
+// Reads until `buffer` is full or the file ends; returns how many bytes it read.
+std::size_t ReadFully(InputFile& in, std::span<std::uint8_t> buffer) {
+    std::size_t have = 0;
+    while (have < buffer.size()) {
+        const std::size_t got = in.Read(buffer.subspan(have));
+        if (got == 0) {
+            break;
+        }
+        have += got;
+    }
+    return have;
+}
+
+}  // namespace
+
+bool HoldsTheConvertedBytes(FileSystem& fileSystem, const ConvertedPicture& converted,
+                            InputFile& source) {
+    std::array<std::uint8_t, HeaderSize> header{};
+    if (ReadFully(source, header) != header.size() || header != converted.Header) {
+        return false;
+    }
+    const auto jpg = fileSystem.OpenForReading(
+        converted.Output,
+        File{fileSystem.JoinPath(converted.Output.Path, converted.Name), converted.Name});
+    constexpr std::size_t Chunk = 64 * 1024;
+    std::vector<std::uint8_t> expected(Chunk), actual(Chunk);
+    std::uint64_t at = 0;  // in the JPG file
+    for (;;) {
+        if (converted.ExifBytes > 0 && at == converted.ExifAt) {
+            // The segment is ours, not the camera's: past it.
+            for (std::uint64_t left = converted.ExifBytes; left > 0;) {
+                const std::size_t skip =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(left, Chunk));
+                if (ReadFully(*jpg, std::span(expected).first(skip)) != skip) {
+                    return false;
+                }
+                left -= skip;
+                at += skip;
+            }
+        }
+        std::size_t wanted = Chunk;
+        if (converted.ExifBytes > 0 && at < converted.ExifAt) {
+            wanted =
+                static_cast<std::size_t>(std::min<std::uint64_t>(Chunk, converted.ExifAt - at));
+        }
+        const std::size_t got = ReadFully(*jpg, std::span(expected).first(wanted));
+        if (got == 0) {
+            // The JPG file is at its end: so must the source be.
+            return ReadFully(source, std::span(actual).first(1)) == 0;
+        }
+        if (ReadFully(source, std::span(actual).first(got)) != got ||
+            !std::equal(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(got),
+                        actual.begin())) {
+            return false;
+        }
+        at += got;
+    }
+}
+
+bool DeleteSourceFile(ConversionRun& run, const File& file, const Folder& sourceFolder,
+                      const ConvertedPicture* converted) {
     if (!IsToBeDeleted(run.Options, file.Name) || run.DryRun) {
         return false;
     }
     try {
-        run.Files.DeleteFile(file, converted);
+        if (converted != nullptr) {
+            const DeletionCheck check{converted->Source, [&](InputFile& source) {
+                                          return HoldsTheConvertedBytes(run.Files, *converted,
+                                                                        source);
+                                      }};
+            run.Files.DeleteFile(sourceFolder, file, &check);
+        } else {
+            run.Files.DeleteFile(sourceFolder, file, nullptr);
+        }
         return true;
     } catch (const FileSystemError& error) {
         run.Report(Action::DeleteFile, file.Path, {Cause::System, error.what()});

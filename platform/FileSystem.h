@@ -1,7 +1,7 @@
 #pragma once
-// The file-system service: folders and files by handle, existence tests, folder
-// creation, new files that get their name only when whole, byte streams and
-// deletion.
+// The file-system service: folders held open and the files and folders
+// reached through them by name, existence tests, folder creation, new files
+// that get their name only when whole, byte streams and deletion.
 //
 // Every failure is thrown as FileSystemError, whose what() is the system's own
 // description of it ("Permission denied", "No space left on device"), so that
@@ -11,6 +11,7 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -37,6 +38,7 @@ private:
 // refuses; the same on every system.
 inline constexpr const char* NotARegularFile = "It is not a regular file";
 inline constexpr const char* ChangedSinceRead = "It has changed since it was converted";
+inline constexpr const char* ReplacedSinceListed = "It was replaced while the conversion ran";
 
 // What tells two folders apart however they are reached (device and inode;
 // on Windows, volume serial number and file index).
@@ -47,25 +49,47 @@ struct FolderId {
     auto operator<=>(const FolderId&) const = default;
 };
 
-// What tells whether a file is still the one that was read: the same file
-// (device and inode), of the same size, not modified since.
+// What tells whether a file is still the one that was read. Where the file
+// system keeps its numbers (StableIdentity: ext4, XFS, Btrfs, tmpfs, NTFS...),
+// the same file (device and inode), of the same size, neither modified nor
+// changed otherwise since: the change time is one that no program can set
+// back. Elsewhere (FAT, exFAT, FUSE and network file systems) a file may come
+// back with another inode number and times too coarse to tell, so the size
+// alone is compared, and then the bytes.
 struct FileIdentity {
     std::uint64_t Device = 0;
     std::uint64_t Inode = 0;
     std::uint64_t Size = 0;
     std::int64_t ModifiedNanoseconds = 0;
+    std::int64_t ChangedNanoseconds = 0;
+    bool StableIdentity = true;
     bool operator==(const FileIdentity&) const = default;
 };
 
+// A folder held open by the system: whatever is done through it is done in
+// that folder, wherever it has been moved and whatever now has its name.
+class FolderHandle {
+public:
+    virtual ~FolderHandle() = default;
+};
+
 struct Folder {
-    std::string Path;  // full path, no trailing separator except for a root
+    std::string
+        Path;  // full path, as the user is shown it; no trailing separator except for a root
     std::string Name;  // own name, no path
     FolderId Id;
     bool IsLink = false;  // reached through a symbolic link
+    // Open from the moment the folder was opened until the last copy goes;
+    // none for a folder only listed, or only planned by a dry run (which
+    // holds nothing).
+    std::shared_ptr<const FolderHandle> Handle;
+
+    bool IsOpen() const { return Handle != nullptr; }
 };
 
+// A file as its folder lists it: reached by its name in that folder.
 struct File {
-    std::string Path;  // full path
+    std::string Path;  // full path, as the user is shown it
     std::string Name;  // name with extension, no path
 };
 
@@ -78,7 +102,7 @@ struct OtherEntry {
 };
 
 // What a folder holds: in the order the system lists it from ListFolder, by
-// name from ListFolderByName.
+// name from ListFolderByName. Subfolders are listed, not opened.
 struct FolderListing {
     std::vector<File> Files;  // regular files, also through links
     std::vector<Folder> Subfolders;
@@ -111,18 +135,45 @@ public:
     virtual void Publish(const std::string& name) = 0;
 };
 
+// What a deletion makes sure of first: that the file is still the one that
+// was converted.
+struct DeletionCheck {
+    FileIdentity Converted;
+    // Where the file system's numbers cannot tell (Converted.StableIdentity is
+    // false): whether the file's bytes, open for reading from its start, are
+    // still those converted.
+    std::function<bool(InputFile&)> SameBytes;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
 
+    // Folders named by the user.
+    //
     // True only when a folder exists at `path` (an empty path names none).
     virtual bool FolderExists(const std::string& path) = 0;
-    // The folder that the system reaches at `path`, under its full path with
-    // every link and "." or ".." resolved by the system.
+    // The folder that the system reaches at `path`, opened, under its full
+    // path with every link and "." or ".." resolved by the system.
     virtual Folder GetFolder(const std::string& path) = 0;
-    virtual void CreateFolder(const std::string& path) = 0;
+
+    // Everything else is reached through open folders, by name.
+    //
+    // Opens the subfolder `listed` that ListFolder gave for the open folder
+    // `parent`, and makes sure it is still what was listed: a folder, the same
+    // one (where the file system keeps its numbers), and no link where the
+    // listing found none. Otherwise (moved away and replaced by a link or by
+    // another folder) it throws ReplacedSinceListed.
+    virtual Folder EnterFolder(const Folder& parent, const Folder& listed) = 0;
+    // The subfolder `name` of `parent`, opened, following a link as any
+    // program does; nothing when no folder is there by that name. A folder
+    // that is only planned holds nothing.
+    virtual std::optional<Folder> OpenFolder(const Folder& parent, const std::string& name) = 0;
+    // Makes the subfolder `name` of `parent` and opens it; "File exists" when
+    // anything has that name.
+    virtual Folder CreateFolder(const Folder& parent, const std::string& name) = 0;
     // True when anything is there under that name.
-    virtual bool FileExists(const std::string& path) = 0;
+    virtual bool FileExists(const Folder& folder, const std::string& name) = 0;
 
     virtual FolderListing ListFolder(const Folder& folder) = 0;
     // The same, each kind of entry sorted by name in byte order, so that what
@@ -132,9 +183,9 @@ public:
     // which the file system's checker needs, lives).
     virtual bool IsFileSystemTop(const Folder& /*folder*/) { return false; }
 
-    // Opens a regular file for reading; anything else (a FIFO swapped in
-    // since the listing, a device) is refused without waiting on it.
-    virtual std::unique_ptr<InputFile> OpenForReading(const File& file) = 0;
+    // Opens a regular file of the folder for reading; anything else (a FIFO
+    // swapped in since the listing, a device) is refused without waiting on it.
+    virtual std::unique_ptr<InputFile> OpenForReading(const Folder& folder, const File& file) = 0;
     // A new file in `folder`, unnamed until published. With `durable`, the
     // file is one that MakeDurable is to put on the disk once it is published.
     virtual std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) = 0;
@@ -142,18 +193,23 @@ public:
     // how many bytes it copied.
     virtual std::uint64_t CopyRemainder(InputFile& from, OutputFile& to);
     // Puts every file published with `durable` since the last call, and its
-    // name in its folder, on the disk: the files of a batch at once, far
-    // cheaper than one at a time.
+    // name in its folder, on the medium, as far as the file system lets a
+    // program make sure of it: the files of a batch at once where one flush
+    // of the file system does that, each file and folder where it does not
+    // (FUSE and network file systems).
     virtual void MakeDurable() = 0;
 
-    // Read-only files and folders are refused, whoever runs the program: on
-    // POSIX systems those without owner write permission and the entries of
-    // such a folder ("Permission denied"); on Windows those with the
-    // read-only attribute ("Access is denied"). With `expected`, a file that
-    // is no longer the one read (replaced, changed) is kept and refused.
-    // DeleteFolder removes an empty folder only.
-    virtual void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) = 0;
-    virtual void DeleteFolder(const Folder& folder) = 0;
+    // Deletes the file `file` of `folder` by the name it was listed under,
+    // never through a link to it. Read-only files and folders are refused,
+    // whoever runs the program: on POSIX systems those without owner write
+    // permission and the entries of such a folder ("Permission denied"); on
+    // Windows those with the read-only attribute ("Access is denied"). With
+    // `check`, a file that is no longer the one converted (replaced, changed)
+    // is kept and refused (ChangedSinceRead).
+    virtual void DeleteFile(const Folder& folder, const File& file, const DeletionCheck* check) = 0;
+    // Removes the empty subfolder `folder` of `parent`, as listed, refused as
+    // EnterFolder refuses it when it is no longer that folder.
+    virtual void DeleteFolder(const Folder& parent, const Folder& folder) = 0;
 
     // The folder's path, the separator and the name.
     virtual std::string JoinPath(const std::string& folderPath, const std::string& name) const;

@@ -1,7 +1,8 @@
 // The POSIX file system service on a system with nothing beyond POSIX for it:
-// new files under a temporary name, and each file and folder flushed on its
-// own.
+// no kind of file system known, so each file's bytes tell it apart and each
+// file and folder is flushed on its own; new files under a temporary name.
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,28 +11,37 @@
 
 namespace ostrel::posix {
 
-int OpenUnnamedFile(const std::string&) {
+Medium MediumOf(int fd, const struct stat&) {
+    Medium medium;
+    errno = 0;
+    const long name = ::fpathconf(fd, _PC_NAME_MAX);
+    if (name > 0) {
+        medium.MaxName = static_cast<std::size_t>(name);
+    }
+    return medium;
+}
+
+int OpenUnnamedFile(int) {
     errno = EOPNOTSUPP;
     return -1;
 }
 
-void LinkUnnamedFile(int, const std::string&) {
-    Fail(ENOSYS);  // no file is ever unnamed here
-}
-
-bool RenameWithoutReplace(const std::string&, const std::string&) {
+bool UnnamedFilesLinkable() {
     return false;
 }
 
-void StartDurable(int fd) {
-    if (::fsync(fd) != 0) {
-        FailWithErrno();
-    }
+void LinkUnnamedFile(int, int, const std::string&, int&) {
+    Fail(ENOSYS);  // no file is ever unnamed here
 }
 
-void FinishDurable(int folder, std::set<std::uint64_t>&) {
-    // Each file was flushed as it was published; now its name.
-    if (::fsync(folder) != 0) {
+bool RenameWithoutReplace(int, const std::string&, const std::string&) {
+    return false;
+}
+
+void StartDurable(int) {}
+
+void FlushFileSystem(int fd) {
+    if (::fsync(fd) != 0) {
         FailWithErrno();
     }
 }

@@ -160,7 +160,13 @@ TEST_F(ConversionRequestTest, FilesGoneDuringTheRunAreNotCalledConverted) {
 TEST_F(ConversionRequestTest, TheCountLeavesOutWhatTheRunCannotReach) {
     // An unreadable subfolder does not refuse the run, and the output folder
     // inside the source is no source.
-    const std::string deep = tree.TooDeep("S/Bad", test::PmpFile({}, payload));
+    Picture("Bad/PSN00009.PMP");
+    files.BeforeListing = [](const Folder& folder) {
+        if (folder.Name == "Bad") {
+            throw FileSystemError(test::Denied(), EACCES);
+        }
+    };
+    const std::string deep = (tree / "S/Bad").string();
     Picture("PSN00001.PMP");
     Picture("Out/old.PMP");
     options.OutputPath = (tree / "S/Out").string();
@@ -175,7 +181,7 @@ TEST_F(ConversionRequestTest, TheCountLeavesOutWhatTheRunCannotReach) {
                      "Convert 1 PMP file to JPG?",
                      test::Problem("Unable to convert source folder", options.OutputPath,
                                    "The conversion writes its JPG files into this folder"),
-                     test::Problem("Unable to read source folder", deep, "File name too long")}));
+                     test::Problem("Unable to read source folder", deep, test::Denied())}));
 
     // With nothing else to convert, the warning names what could not be read.
     fs::remove_all(tree / "S/PSN00001.PMP");
@@ -183,7 +189,7 @@ TEST_F(ConversionRequestTest, TheCountLeavesOutWhatTheRunCannotReach) {
     EXPECT_EQ(user.Prompts.back(),
               "No PMP file was found in the PMP source folder you specified, but 1 of its "
               "subfolders could not be read, the first \"" +
-                  deep + "\" due to the following problem: File name too long.");
+                  deep + "\" due to the following problem: " + test::Denied() + ".");
 }
 #endif
 

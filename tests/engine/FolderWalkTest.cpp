@@ -5,6 +5,10 @@
 #include <unistd.h>
 #endif
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "CountFiles.h"
 #include "EngineFixture.h"
 
@@ -213,9 +217,129 @@ TEST_F(ConvertFilesTest, ALinkIntoTheTreeIsNotWalkedWhereverItSorts) {
     EXPECT_TRUE(FileNames(tree / "S/PIC00001").empty());
 }
 
+// A subfolder that another program replaces between the listing of its parent
+// and the moment the run enters it: by a link to a folder elsewhere, or by
+// another folder. Nothing is converted or deleted in its place.
+struct Replacement {
+    const char* Name;
+    int AtEntering;  // the subfolder's first entering is its conversion, the second its test for
+                     // emptiness
+    bool ByLink;
+};
+
+void PrintTo(const Replacement& replacement, std::ostream* out) {
+    *out << replacement.Name;
+}
+
+class ReplacedFolders : public ConvertFilesTest,
+                        public ::testing::WithParamInterface<Replacement> {};
+
+TEST_P(ReplacedFolders, AreReportedAndNothingInTheirPlaceIsTouched) {
+    const Replacement& replacement = GetParam();
+    Picture("PIC00001/PSN00001.PMP");
+    Picture("PIC00003/PSN00002.PMP");
+    tree.Write("Victim/PSN00009.PMP", test::PmpFile({}, payload));
+    tree.Folder("Victim/Hollow");
+    int entered = 0;
+    files.BeforeEntering = [&](const Folder& listed) {
+        if (listed.Name == "PIC00003" && ++entered == replacement.AtEntering) {
+            fs::rename(tree / "S/PIC00003", tree / "Moved");
+            if (replacement.ByLink) {
+                fs::create_directory_symlink(tree / "Victim", tree / "S/PIC00003");
+            } else {
+                fs::rename(tree / "Victim", tree / "S/PIC00003");
+            }
+        }
+    };
+    options.ProcessSubfolders = 1;
+    options.DeleteSourceFiles = 2;
+    options.DeleteSourceSubfolders = 1;
+    Convert();
+    const fs::path victim = replacement.ByLink ? tree / "Victim" : tree / "S/PIC00003";
+    EXPECT_EQ(FileNames(victim), Names{"PSN00009.PMP"});
+    EXPECT_TRUE(fs::is_directory(victim / "Hollow"));
+    EXPECT_FALSE(fs::exists(tree / "S/PIC00001"));
+    const bool converting = replacement.AtEntering == 1;
+    EXPECT_EQ(counters.SourceObjectNumber, converting ? 1 : 2);
+    EXPECT_EQ(FileNames(tree / "Moved"), converting ? Names{"PSN00002.PMP"} : Names{});
+    EXPECT_EQ(user.Prompts,
+              Names{Problem(
+                  converting ? "Unable to read source folder" : "Unable to delete source subfolder",
+                  (tree / "S/PIC00003").string(), "It was replaced while the conversion ran")});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BetweenListingAndEntering, ReplacedFolders,
+    ::testing::Values(Replacement{"ByALinkBeforeItsConversion", 1, true},
+                      Replacement{"ByAnotherFolderBeforeItsConversion", 1, false},
+                      Replacement{"ByALinkBeforeItsEmptinessTest", 2, true},
+                      Replacement{"ByAnotherFolderBeforeItsEmptinessTest", 2, false}),
+    [](const auto& row) { return std::string(row.param.Name); });
+
+TEST_F(ConvertFilesTest, NothingOutsideTheTreeIsDeletedWhileAnotherProgramSwapsInLinks) {
+    // Runs over a tree in which another program keeps swapping a subfolder
+    // for a link to a folder elsewhere and back, at every moment of the run.
+    for (int shot = 1; shot <= 20; ++shot) {
+        tree.Write("Victim/PSN" + std::to_string(10000 + shot) + ".PMP",
+                   test::PmpFile({}, payload));
+    }
+    options.ProcessSubfolders = 1;
+    options.DeleteSourceFiles = 2;
+    options.DeleteSourceSubfolders = 1;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (int run = 0; run < 200 && std::chrono::steady_clock::now() < until; ++run) {
+        for (const char* folder : {"A", "B"}) {
+            for (int shot = 1; shot <= 5; ++shot) {
+                Picture(std::string(folder) + "/PSN0000" + std::to_string(shot) + ".PMP");
+            }
+        }
+        std::atomic<bool> done = false;
+        std::thread swapper([&] {
+            while (!done) {
+                if (::rename((tree / "S/B").c_str(), (tree / "Away").c_str()) == 0) {
+                    ::symlink((tree / "Victim").c_str(), (tree / "S/B").c_str());
+                    std::this_thread::sleep_for(std::chrono::microseconds(200 + 37 * run));
+                    ::unlink((tree / "S/B").c_str());
+                    ::rename((tree / "Away").c_str(), (tree / "S/B").c_str());
+                }
+            }
+        });
+        Convert();
+        done = true;
+        swapper.join();
+        ASSERT_EQ(FileNames(tree / "Victim").size(), 20U) << "run " << run;
+        fs::remove_all(tree / "S");
+        fs::remove_all(tree / "Away");
+        fs::remove_all(tree / "O");
+        tree.Folder("S");
+        tree.Folder("O");
+    }
+}
+
+TEST_F(ConvertFilesTest, AFolderDeeperThanAnyPathIsConvertedAndEmptied) {
+    // Every folder is reached from the one above it, never by its whole path.
+    const std::string deep = tree.TooDeep("S/Deep", test::PmpFile({}, payload));
+    options.ProcessSubfolders = 1;
+    options.DeleteSourceFiles = 1;
+    options.DeleteSourceSubfolders = 1;
+    Convert();
+    EXPECT_EQ(counters.SourceObjectNumber, 1);
+    EXPECT_TRUE(user.Prompts.empty());
+    EXPECT_FALSE(fs::exists(tree / "S/Deep"));
+    EXPECT_EQ(written.size(), 1U);
+    EXPECT_EQ(written[0].substr(0, (tree / "O/Deep/").string().size()),
+              (tree / "O/Deep/").string());
+}
+#endif
+
 TEST_F(ConvertFilesTest, FoldersThatFailAreReportedAndTheirSubtreesLeftAlone) {
-    const std::string deep = tree.TooDeep("S/Bad", test::PmpFile({}, payload));
+    Picture("Bad/PSN00001.PMP");
     Picture("Good/PSN00003.PMP");
+    files.BeforeListing = [](const Folder& folder) {
+        if (folder.Name == "Bad") {
+            throw FileSystemError(test::Denied(), EACCES);
+        }
+    };
     options.ProcessSubfolders = 2;
     options.DeleteSourceFiles = 1;
     options.DeleteSourceSubfolders = 1;
@@ -225,22 +349,20 @@ TEST_F(ConvertFilesTest, FoldersThatFailAreReportedAndTheirSubtreesLeftAlone) {
 
     Picture("Blocked/PSN00002.PMP");
     tree.Write("O/Blocked", "a file in the way");
-    options.ProcessSubfolders = 1;  // output subfolders that cannot be made
+    options.ProcessSubfolders = 1;  // an output subfolder that cannot be made
     Convert();
     EXPECT_EQ(counters.SourceObjectNumber, 1);
     EXPECT_EQ(counters.NumberOfSkippedFolders, 3);
     EXPECT_EQ(counters.NumberOfFailedFiles, 1);  // Blocked's, whose output folder is not there
-    EXPECT_TRUE(fs::exists(tree / "S/Bad"));
+    EXPECT_TRUE(fs::exists(tree / "S/Bad/PSN00001.PMP"));
     EXPECT_TRUE(fs::exists(tree / "S/Blocked/PSN00002.PMP"));
-    std::string deepOutput = deep;
-    deepOutput.replace(deep.find("/S/Bad/"), 7, "/O/Bad/");
+    const std::string bad = (tree / "S/Bad").string();
     EXPECT_EQ(test::Sorted(user.Prompts),
-              (Names{Problem("Unable to create output folder", deepOutput, "File name too long"),
-                     Problem("Unable to create output folder", (tree / "O/Blocked").string(),
+              (Names{Problem("Unable to create output folder", (tree / "O/Blocked").string(),
                              "File exists"),
-                     Problem("Unable to read source folder", deep, "File name too long")}));
+                     Problem("Unable to read source folder", bad, test::Denied()),
+                     Problem("Unable to read source folder", bad, test::Denied())}));
 }
-#endif
 
 }  // namespace
 }  // namespace ostrel

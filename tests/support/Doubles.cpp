@@ -32,8 +32,16 @@ private:
 
 }  // namespace
 
-bool FaultyFileSystem::FileExists(const std::string& path) {
-    const bool exists = (Taken && Taken(path)) || SystemFileSystem::FileExists(path);
+Folder FaultyFileSystem::EnterFolder(const Folder& parent, const Folder& listed) {
+    if (BeforeEntering) {
+        BeforeEntering(listed);
+    }
+    return SystemFileSystem::EnterFolder(parent, listed);
+}
+
+bool FaultyFileSystem::FileExists(const Folder& folder, const std::string& name) {
+    const std::string path = JoinPath(folder.Path, name);
+    const bool exists = (Taken && Taken(path)) || SystemFileSystem::FileExists(folder, name);
     if (RacedFiles.erase(path) > 0) {
         std::ofstream(path) << "someone else's";
     }
@@ -47,8 +55,9 @@ FolderListing FaultyFileSystem::ListFolder(const Folder& folder) {
     return SystemFileSystem::ListFolder(folder);
 }
 
-std::unique_ptr<InputFile> FaultyFileSystem::OpenForReading(const File& file) {
-    auto in = SystemFileSystem::OpenForReading(file);
+std::unique_ptr<InputFile> FaultyFileSystem::OpenForReading(const Folder& folder,
+                                                            const File& file) {
+    auto in = SystemFileSystem::OpenForReading(folder, file);
     if (AfterOpening) {
         AfterOpening(file);
     }
@@ -77,7 +86,7 @@ ssize_t FaultyFileSystem::CopyRange(int from, int to, std::size_t length) {
                                        shortCalls ? std::min<std::size_t>(length, 4096) : length);
 }
 
-int FaultyFileSystem::OpenUnnamed(const std::string& folder) {
+int FaultyFileSystem::OpenUnnamed(int folder) {
     if (RefuseUnnamed) {
         errno = EOPNOTSUPP;
         return -1;
@@ -85,9 +94,26 @@ int FaultyFileSystem::OpenUnnamed(const std::string& folder) {
     return SystemFileSystem::OpenUnnamed(folder);
 }
 
-void FaultyFileSystem::FlushFolder(const std::string& folder, std::set<std::uint64_t>& devices) {
-    Flushed.push_back(folder);
-    SystemFileSystem::FlushFolder(folder, devices);
+void FaultyFileSystem::FlushFolder(const Folder& folder, std::set<std::uint64_t>& flushedWhole) {
+    Flushed.push_back(folder.Path);
+    SystemFileSystem::FlushFolder(folder, flushedWhole);
+}
+
+posix::Medium FaultyFileSystem::DescribeMedium(int fd, const struct stat& info) {
+    posix::Medium medium = SystemFileSystem::DescribeMedium(fd, info);
+    if (Unnumbered) {
+        medium.StableIdentity = false;
+        medium.FlushedWhole = false;
+    }
+    return medium;
+}
+
+void FaultyFileSystem::MoveOverPlaceholder(int folder, const std::string& from,
+                                           const std::string& to) {
+    if (BeforeMovingOverPlaceholder) {
+        BeforeMovingOverPlaceholder();
+    }
+    SystemFileSystem::MoveOverPlaceholder(folder, from, to);
 }
 #endif
 
@@ -99,12 +125,13 @@ void FaultyFileSystem::MakeDurable() {
     SystemFileSystem::MakeDurable();
 }
 
-void FaultyFileSystem::DeleteFile(const File& file, const std::optional<FileIdentity>& expected) {
+void FaultyFileSystem::DeleteFile(const Folder& folder, const File& file,
+                                  const DeletionCheck* check) {
     Log.push_back("delete:" + file.Path);
     if (BeforeDeleting) {
         BeforeDeleting(file);
     }
-    SystemFileSystem::DeleteFile(file, expected);
+    SystemFileSystem::DeleteFile(folder, file, check);
 }
 
 }  // namespace ostrel::test

@@ -83,6 +83,8 @@ public:
     std::function<void(const File&)> AfterOpening;     // meddles with a source once it is open
     std::function<void(const File&)> BeforeDeleting;   // ... or just before it is deleted
     std::function<void(const Folder&)> BeforeListing;  // may throw as a failed listing
+    // Meddles with a listed subfolder just before it is entered.
+    std::function<void(const Folder&)> BeforeEntering;
     std::function<bool(const std::string&)> Taken;  // names to be found taken, besides the disk's
     int FlushFailure = 0;  // an errno value with which MakeDurable fails, or 0
     // How the kernel's copy behaves: as it does, refusing (across file
@@ -92,19 +94,29 @@ public:
     bool RefuseUnnamed = false;        // the kernel refuses unnamed files, as on FAT (POSIX only)
     std::vector<std::string> Flushed;  // the folders flushed, in order (POSIX only)
     std::vector<std::string> Log;      // "durable", "delete:<file>", in order
+    // Runs where a file is about to be moved over the empty file that holds
+    // its name (POSIX only): a crash there is what a next run must mend.
+    std::function<void()> BeforeMovingOverPlaceholder;
+    // A medium without lasting inode numbers (FAT, FUSE), where a file's
+    // bytes tell whether it is the one converted, and whose files are each
+    // flushed on their own (POSIX only).
+    bool Unnumbered = false;
 
-    bool FileExists(const std::string& path) override;
+    Folder EnterFolder(const Folder& parent, const Folder& listed) override;
+    bool FileExists(const Folder& folder, const std::string& name) override;
     FolderListing ListFolder(const Folder& folder) override;
-    std::unique_ptr<InputFile> OpenForReading(const File& file) override;
+    std::unique_ptr<InputFile> OpenForReading(const Folder& folder, const File& file) override;
     std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) override;
     void MakeDurable() override;
-    void DeleteFile(const File& file, const std::optional<FileIdentity>& expected) override;
+    void DeleteFile(const Folder& folder, const File& file, const DeletionCheck* check) override;
 
 #ifndef _WIN32
 protected:
     ssize_t CopyRange(int from, int to, std::size_t length) override;
-    int OpenUnnamed(const std::string& folder) override;
-    void FlushFolder(const std::string& folder, std::set<std::uint64_t>& devices) override;
+    int OpenUnnamed(int folder) override;
+    void FlushFolder(const Folder& folder, std::set<std::uint64_t>& flushedWhole) override;
+    void MoveOverPlaceholder(int folder, const std::string& from, const std::string& to) override;
+    posix::Medium DescribeMedium(int fd, const struct stat& info) override;
 #endif
 };
 
