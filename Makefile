@@ -13,7 +13,7 @@ REL_BUILD  := build-release
 FUZZ_SECONDS ?= 300
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build test test-asan fuzz run samples demo bench screenshots install package \
+.PHONY: all deps build test test-asan test-media fuzz run samples demo bench screenshots install package \
         windows test-windows format format-check tidy mutants clean
 
 all: build
@@ -55,6 +55,13 @@ fuzz: deps $(FUZZ_BUILD)/build.ninja
 test: build
 	ctest --preset dev -j $(JOBS)
 	$(MAKE) --no-print-directory test-asan
+
+# Conversions from and to FAT32 and exFAT images mounted with their FUSE
+# drivers, with the kernel's caches dropped under each run (scripts/media-test).
+# Needs root and /dev/fuse, and says so when it has to skip.
+test-media: build
+	@scripts/install-deps media
+	scripts/media-test $(BUILD)
 
 run: build
 	$(BUILD)/frontend/ostrel
