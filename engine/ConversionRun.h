@@ -12,6 +12,7 @@
 #include "ConversionOptions.h"
 #include "ExifEncoder.h"
 #include "FileSystem.h"
+#include "LocalClock.h"
 #include "RunObserver.h"
 
 namespace ostrel {
@@ -77,6 +78,8 @@ struct ConversionRun {
     std::string SourceTop;
     bool Stopped = false;
     std::int32_t FilesNotReached = 0;
+    // What dates the JPG files.
+    LocalClock Clock;
 };
 
 }  // namespace ostrel

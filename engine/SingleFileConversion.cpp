@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <chrono>
-#include <ctime>
 
 #include "ComposeFileName.h"
 #include "JpegHead.h"
+#include "LocalClock.h"
 #include "PictureFile.h"
 #include "PictureHistory.h"
 
@@ -57,26 +56,6 @@ std::uint64_t CopyHeadWithExif(ExifEncoder& encoder, InputFile& in, OutputFile& 
         converted.ExifBytes = segment.size();
     }
     return head.Bytes.size();
-}
-
-// The recorded date-time on this machine's clock. The camera kept no time
-// zone, so it is read as local time, and a time in a daylight-saving gap or
-// fold is taken as mktime takes it. Nothing when the system cannot hold it.
-std::optional<std::chrono::system_clock::time_point> LocalTimeOf(const DateTime& value) {
-    std::tm parts{};
-    parts.tm_year = value.Year - 1900;
-    parts.tm_mon = value.Month - 1;
-    parts.tm_mday = value.Day;
-    parts.tm_hour = value.Hour;
-    parts.tm_min = value.Minute;
-    parts.tm_sec = value.Second;
-    parts.tm_isdst = -1;
-    parts.tm_wday = -1;  // set only on success: -1 is also a time
-    const std::time_t time = std::mktime(&parts);
-    if (parts.tm_wday < 0) {
-        return std::nullopt;
-    }
-    return std::chrono::system_clock::from_time_t(time);
 }
 
 // A free name for the picture in the output folder, from serial number `from`
@@ -140,7 +119,7 @@ std::optional<Reason> WriteJpgFile(ConversionRun& run, InputFile& in, std::uint6
         throw ConversionProblem{incomplete};
     }
     if (run.Times == FileTime::Recorded) {
-        if (const auto time = LocalTimeOf(history.RecordedDateTime)) {
+        if (const auto time = run.Clock.TimeOf(history.RecordedDateTime)) {
             out->SetTimes(*time);
         }
     }

@@ -15,6 +15,7 @@
 #include <tuple>
 
 #include "EngineFixture.h"
+#include "LocalClock.h"
 #include "PictureFile.h"
 #ifdef OSTREL_EXIF
 #include "Exiv2ExifEncoder.h"
@@ -77,6 +78,37 @@ TEST_F(ConvertPictureFileTest, DatesEachFileByItsRecordedTimeOnThisMachinesClock
         EXPECT_TRUE(expected != 0 ? info.st_mtime == expected && info.st_atime == expected
                                   : info.st_mtime >= start)
             << tz << ": " << info.st_mtime;
+    }
+    zone != nullptr ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
+}
+#endif
+
+#ifndef _WIN32  // POSIX time zone rules in TZ
+TEST(LocalClock, GivesWhatMktimeGivesAroundEveryChangeOfOffset) {
+    // Gaps and folds of an hour and of half an hour, and a zone with none.
+    const char* zone = std::getenv("TZ");
+    const std::string saved = zone != nullptr ? zone : "";
+    for (const char* tz :
+         {"EST5EDT,M4.1.0,M10.5.0", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", "UTC0"}) {
+        ::setenv("TZ", tz, 1);
+        ::tzset();
+        // Every 47 minutes through two years, so that every minute of the
+        // hour comes round and the moments around each change are met, taken
+        // in a scrambled order, as pictures come: the offset met last is
+        // often another season's.
+        std::vector<DateTime> values;
+        for (int minutes = 0; minutes < 2 * 365 * 24 * 60; minutes += 47) {
+            std::tm parts{0, minutes, 0, 1, 0, 99, 0, 0, 0, 0, nullptr};
+            ::timegm(&parts);
+            values.push_back({parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
+                              parts.tm_min, parts.tm_sec});
+        }
+        ostrel::LocalClock clock;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const DateTime& value = values[i * 7919 % values.size()];
+            ASSERT_EQ(clock.TimeOf(value), ByMktime(value)) << tz << " " << FormatDateTime(value);
+        }
     }
     zone != nullptr ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
     ::tzset();
