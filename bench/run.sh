@@ -6,6 +6,7 @@ set -euo pipefail
 
 build=${1:-build}
 runs=${RUNS:-3}
+turns=${TURNS:-6}  # of the runs paired with cp -r
 convert="$build/cli/ostrel-convert"
 make_samples="$build/tools/ostrel-make-samples"
 count="$build/bench/ostrel-bench-count"
@@ -51,12 +52,46 @@ echo "Generating trees in $work ..." >&2
 "$make_samples" tree "$work/distinct" 100 100 4096 2>/dev/null
 "$make_samples" big "$work/big/PSN00001.PMP" $((1 << 30)) 2>/dev/null
 "$make_samples" tree "$work/m1k" 10 100 1024 2>/dev/null
+"$make_samples" tree "$work/small" 200 100 1024 2>/dev/null
 "$make_samples" tree "$work/m100k" 1000 100 1024 2>/dev/null
 mkdir -p "$work/count"
 for d in $(seq 1 1000); do
     mkdir -p "$work/count/d$d"
     (cd "$work/count/d$d" && touch $(seq -f 'PSN%05g.PMP' 1 100))
 done
+
+# ostrel-convert against cp -r of the same tree, run by run, taking turns
+# which goes first: "WALL CPU", the medians of the two programs' ratios in
+# elapsed and in CPU (user and system) time.
+paired() {
+    local tree=$1
+    for i in $(seq "$turns"); do
+        local first=ostrel second=cp
+        [ $((i % 2)) -eq 0 ] && first=cp second=ostrel
+        for program in $first $second; do
+            rm -rf "$work/out"
+            [ $program = ostrel ] && mkdir -p "$work/out"
+            sync
+            local tool=("$convert" --quiet --subfolders matching "$tree" "$work/out")
+            [ $program = cp ] && tool=(cp -r "$tree" "$work/out")
+            /usr/bin/time -f "$program %e %U %S" -o "$work/time.$program" "${tool[@]}" >/dev/null
+        done
+        read -r _ we ue se <"$work/time.ostrel"
+        read -r _ wc uc sc <"$work/time.cp"
+        echo "$(echo "$we / $wc" | bc -l) $(echo "($ue + $se) / ($uc + $sc)" | bc -l)"
+    done >"$work/pairs"
+    printf '%.2f %.2f' "$(awk '{ print $1 }' "$work/pairs" | median)" \
+        "$(awk '{ print $2 }' "$work/pairs" | median)"
+}
+read -r r_small_wall r_small_cpu < <(paired "$work/small")
+read -r r_big_wall r_big_cpu < <(paired "$work/src")
+
+# The system calls a picture costs, over a whole run of 1,000 pictures.
+rm -rf "$work/out"
+mkdir -p "$work/out"
+strace -f -c -o "$work/strace" "$convert" --quiet --subfolders matching "$work/m1k" "$work/out" >/dev/null
+calls=$(awk '$NF == "total" { print $(NF - 2) }' "$work/strace")
+calls_per_picture=$(printf '%.1f' "$(echo "$calls / 1000" | bc -l)")
 
 reset='rm -rf "$work/out"; mkdir -p "$work/out"'
 t_ostrel=$(timed "$convert" --quiet --subfolders matching "$work/src" "$work/out")
@@ -107,6 +142,9 @@ t_count=$(printf '%.3f' "$t_count")
 cat <<TABLE
 | Measure | Seconds | Ratio |
 |---|---|---|
+| 20,000 PMP files of 1 KiB in 200 folders, paired run by run with cp -r | | $r_small_wall × cp -r (CPU $r_small_cpu ×) |
+| 10,000 PMP files of 64 KiB in 100 folders, paired run by run with cp -r | | $r_big_wall × cp -r (CPU $r_big_cpu ×) |
+| system calls a picture (1,000 pictures of 1 KiB, whole run) | $calls_per_picture calls | |
 | 10,000 PMP files of 64 KiB in 100 folders: ostrel-convert | $t_ostrel | $(ratio "$t_ostrel" "$t_cp") × cp -r |
 | the same tree with --exif (an Exif block in each) | $t_exif | $(ratio "$t_exif" "$t_plain") × without ($t_plain s in the same turns) |
 | the same tree: cp -r (the floor) | $t_cp | 1.00 |
@@ -114,6 +152,7 @@ cat <<TABLE
 | the same tree, deleting the sources (--delete-files pmp) | $t_delete | $(ratio "$t_delete" "$t_keep") × keeping them |
 | the same tree, keeping the sources (a fresh copy each run) | $t_keep | 1.00 |
 | the same tree, keeping the sources, then sync | $t_synced | $(ratio "$t_synced" "$t_keep") × keeping them |
+| deleting the sources against keeping them, then sync | | $(ratio "$t_delete" "$t_synced") × |
 | 10,000 pictures sharing one name (4 KiB) | $t_shared | $(ratio "$t_shared" "$t_distinct") × distinct |
 | 10,000 pictures with distinct names (4 KiB) | $t_distinct | 1.00 |
 | one 1 GiB PMP file (peak memory ${big_mib} MiB) | $big_seconds | |
