@@ -2,6 +2,8 @@
 // output folders inside the source tree, and folders that fail.
 
 #ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -314,6 +316,28 @@ TEST_F(ConvertFilesTest, NothingOutsideTheTreeIsDeletedWhileAnotherProgramSwapsI
         tree.Folder("S");
         tree.Folder("O");
     }
+}
+
+TEST_F(ConvertFilesTest, AWalkOverManyFoldersHoldsFewOpenAtOnce) {
+    // The deletions that wait for a flush hold their folders open: 300 of
+    // them in one batch would take more descriptors than this process has.
+    for (int folder = 0; folder < 300; ++folder) {
+        Picture("F" + std::to_string(folder) + "/PSN00001.PMP");
+    }
+    options.ProcessSubfolders = 2;
+    options.DeleteSourceFiles = 1;
+    options.SerialNumberMode = 2;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const struct rlimit few {300, 300};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+        Convert();
+        ::_exit(user.Prompts.empty() && counters.SourceObjectNumber == 300 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(tree / "S"), {}), 300);  // folders only
 }
 
 TEST_F(ConvertFilesTest, AFolderDeeperThanAnyPathIsConvertedAndEmptied) {

@@ -341,6 +341,31 @@ INSTANTIATE_TEST_SUITE_P(OnEveryMedium, ChangedSources, ::testing::Values(false,
                              return std::string(medium.param ? "Unnumbered" : "Numbered");
                          });
 
+#if defined(OSTREL_EXIF) && !defined(_WIN32)
+TEST_F(ConvertPictureFileTest, WhereOnlyTheBytesTellTheExifSegmentIsLeftOutOfTheComparison) {
+    Exiv2ExifEncoder encoder;
+    exif = &encoder;
+    files.Unnumbered = true;
+    options.DeleteSourceFiles = 1;
+    using namespace std::string_view_literals;
+    constexpr auto jpeg = "\xFF\xD8\xFF\xE0\0\x10JFIF\0\1\1\0\0\1\0\1\0\0\xFF\xDB\0\3\7\xFF\xD9"sv;
+    payload.assign(jpeg.begin(), jpeg.end());
+    Picture("same.PMP");
+    const fs::path changed = Picture("changed.PMP");
+    files.BeforeDeleting = [&](const File& file) {
+        if (file.Name == "changed.PMP") {  // a byte after where the segment went
+            std::fstream out(changed, std::ios::in | std::ios::out | std::ios::binary);
+            out.seekp(HeaderSize + 21);
+            out << '\x42';
+        }
+    };
+    Convert();
+    EXPECT_EQ(FileNames(tree / "S"), Names{"changed.PMP"});
+    EXPECT_EQ(user.Prompts, Names{Problem("Unable to delete source file", changed.string(),
+                                          "It has changed since it was converted")});
+}
+#endif
+
 #ifndef _WIN32  // FIFOs, symbolic links and fork()
 TEST_F(ConvertPictureFileTest, EntriesThatAreNotPicturesAreReportedOnceAndNeverDeleted) {
     options.DeleteSourceFiles = 2;

@@ -144,6 +144,22 @@ TEST_F(SystemFileSystem, AnEmptyFileACrashLeftUnderAPicturesNameIsRemovedByTheNe
     EXPECT_EQ(test::ReadBytes(folder / "picture.jpg"), test::Bytes{4});
 }
 
+TEST_F(SystemFileSystem, AFileOfSomeoneElsesNamedInANoteStays) {
+    // Had the name been taken when the crash came, the file holding it is
+    // someone else's, and stays, as does any file the note does not name.
+    const fs::path folder = tree.Folder("F");
+    tree.Write("F/theirs.jpg", "theirs");
+    tree.Write("F/.ostrel-00000000000000ab.name", "theirs.jpg");
+    tree.Write("F/.ostrel-00000000000000ab.part", "ours");
+    tree.Write("F/.ostrel-00000000000000cd.part", "another run's");
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        fs::last_write_time(entry.path(), fs::last_write_time(entry.path()) - std::chrono::hours(1));
+    }
+    PublishAfterwards(folder, "picture.jpg");
+    EXPECT_EQ(test::FileNames(folder),
+              (test::Names{".ostrel-00000000000000cd.part", "picture.jpg", "theirs.jpg"}));
+}
+
 TEST_F(SystemFileSystem, WhatAnotherRunIsAboutIsLeftToIt) {
     // A note of this minute may be another run's, at work in the folder.
     const fs::path folder = tree.Folder("F");
