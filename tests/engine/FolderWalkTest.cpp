@@ -278,6 +278,39 @@ INSTANTIATE_TEST_SUITE_P(
                       Replacement{"ByAnotherFolderBeforeItsEmptinessTest", 2, false}),
     [](const auto& row) { return std::string(row.param.Name); });
 
+TEST_F(ConvertFilesTest, AFolderReplacedByAnEmptyOneKeepsTheFoldersAboveIt) {
+    // Its pictures went elsewhere with it; what stands in its place now is
+    // another program's, and the folders above are not emptied of it.
+    Picture("Album/PIC00003/PSN00002.PMP");
+    files.BeforeEntering = [&](const Folder& listed) {
+        if (listed.Name == "PIC00003" && !fs::exists(tree / "Moved")) {
+            fs::rename(tree / "S/Album/PIC00003", tree / "Moved");
+            fs::create_directory(tree / "S/Album/PIC00003");
+        }
+    };
+    options.ProcessSubfolders = 1;
+    options.DeleteSourceFiles = 1;
+    options.DeleteSourceSubfolders = 1;
+    Convert();
+    EXPECT_TRUE(fs::is_directory(tree / "S/Album/PIC00003"));
+    EXPECT_EQ(FileNames(tree / "Moved"), Names{"PSN00002.PMP"});
+    EXPECT_EQ(user.Prompts.size(), 1U);
+}
+
+TEST_F(ConvertFilesTest, AnEmptyFolderReplacedJustBeforeItsRemovalStays) {
+    tree.Folder("S/Hollow");
+    files.BeforeRemoving = [&](const Folder&) {
+        fs::rename(tree / "S/Hollow", tree / "Moved");
+        fs::create_directory(tree / "S/Hollow");
+    };
+    options.DeleteSourceSubfolders = 1;
+    Convert();
+    EXPECT_TRUE(fs::is_directory(tree / "S/Hollow"));
+    EXPECT_EQ(user.Prompts,
+              Names{Problem("Unable to delete source subfolder", (tree / "S/Hollow").string(),
+                            "It was replaced while the conversion ran")});
+}
+
 TEST_F(ConvertFilesTest, NothingOutsideTheTreeIsDeletedWhileAnotherProgramSwapsInLinks) {
     // Runs over a tree in which another program keeps swapping a subfolder
     // for a link to a folder elsewhere and back, at every moment of the run.

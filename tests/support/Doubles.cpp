@@ -134,4 +134,11 @@ void FaultyFileSystem::DeleteFile(const Folder& folder, const File& file,
     SystemFileSystem::DeleteFile(folder, file, check);
 }
 
+void FaultyFileSystem::DeleteFolder(const Folder& parent, const Folder& folder) {
+    if (BeforeRemoving) {
+        BeforeRemoving(folder);
+    }
+    SystemFileSystem::DeleteFolder(parent, folder);
+}
+
 }  // namespace ostrel::test

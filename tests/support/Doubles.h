@@ -83,8 +83,9 @@ public:
     std::function<void(const File&)> AfterOpening;     // meddles with a source once it is open
     std::function<void(const File&)> BeforeDeleting;   // ... or just before it is deleted
     std::function<void(const Folder&)> BeforeListing;  // may throw as a failed listing
-    // Meddles with a listed subfolder just before it is entered.
+    // Meddle with a listed subfolder just before it is entered, or removed.
     std::function<void(const Folder&)> BeforeEntering;
+    std::function<void(const Folder&)> BeforeRemoving;
     std::function<bool(const std::string&)> Taken;  // names to be found taken, besides the disk's
     int FlushFailure = 0;  // an errno value with which MakeDurable fails, or 0
     // How the kernel's copy behaves: as it does, refusing (across file
@@ -109,6 +110,7 @@ public:
     std::unique_ptr<OutputFile> CreateOutputFile(const Folder& folder, bool durable) override;
     void MakeDurable() override;
     void DeleteFile(const Folder& folder, const File& file, const DeletionCheck* check) override;
+    void DeleteFolder(const Folder& parent, const Folder& folder) override;
 
 #ifndef _WIN32
 protected:
