@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "CountFiles.h"
-#include "FolderWalk.h"
 #include "Messages.h"
 #include "RunReport.h"
 
@@ -81,8 +80,9 @@ void CountFilesGoneUnseen(RequestOutcome& outcome) {
 }  // namespace
 
 RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
-                                    RequestFolders& folders, const ConversionOptions& options,
+                                    RequestFolders& folders, const RunConfig& run,
                                     const RequestSettings& settings) {
+    const ConversionOptions& options = run.Options;
     RequestOutcome outcome;
     const std::optional<Folder> source = OpenFolder(
         files, user, folders.SourcePath, messages::SourceFolderMissing, settings.ShowSourcePath);
@@ -135,14 +135,7 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     user.SetProgressVisible(true);
     user.SetBusyPointer(true);
     RunReport report(user, counters, settings.OnWritten);
-    {
-        ConversionRun run(files, report, options);
-        run.DryRun = settings.DryRun;
-        run.Times = settings.Times;
-        run.Exif = settings.Exif;
-        run.StopRequested = settings.StopRequested;
-        ConvertFiles(run, *source, *output);
-    }
+    ConvertFiles(files, report, run, *source, *output);
     user.SetBusyPointer(false);
     user.SetProgressVisible(false);
     report.ShowHeldProblems();

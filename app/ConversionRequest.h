@@ -5,9 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "ConversionOptions.h"
-#include "ConversionRun.h"
 #include "FileSystem.h"
+#include "RunConfig.h"
 #include "RunCounters.h"
 #include "UserInteraction.h"
 
@@ -25,14 +24,7 @@ struct RequestSettings {
     bool Confirm = true;
     // The window shows the summary in a message box; the command line prints it.
     bool Summarise = true;
-    bool DryRun = false;
-    // What the command line may change beyond the window's options: how the
-    // JPG files are dated, and an Exif block in each.
-    FileTime Times = FileTime::Recorded;
-    ExifEncoder* Exif = nullptr;
     std::function<void(const std::string&)> OnWritten;
-    // Asked between pictures; yes stops the run safely (see ConversionRun).
-    std::function<bool()> StopRequested;
     // Receive each folder's full path as soon as it is found to exist.
     std::function<void(const std::string&)> ShowSourcePath;
     std::function<void(const std::string&)> ShowOutputPath;
@@ -45,8 +37,9 @@ struct RequestOutcome {
     RunCounters Counters;
 };
 
+// `run` is what the run is asked to do, its options among it.
 RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
-                                    RequestFolders& folders, const ConversionOptions& options,
+                                    RequestFolders& folders, const RunConfig& run,
                                     const RequestSettings& settings = {});
 
 // ostrel-convert's exit status for the outcome: 0 when every PMP file was

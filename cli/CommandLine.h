@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ConversionRun.h"
+#include "RunConfig.h"
 #include "SettingsStore.h"
 #include "StoredOptions.h"
 

@@ -72,16 +72,16 @@ int main(int argc, char* argv[]) {
     const auto files = ostrel::MakeSystemFileSystem();
     ostrel::cli::ConsoleUser user(stderr, !command.Quiet && ostrel::cli::IsTerminal(stderr));
     ostrel::RequestFolders folders{command.Options.SourcePath, command.Options.OutputPath};
-    const ostrel::ConversionOptions options = ostrel::EngineOptions(command.Options);
+    ostrel::RunConfig run{.Options = ostrel::EngineOptions(command.Options),
+                          .DryRun = command.DryRun,
+                          .Times = command.Times};
     ostrel::RequestSettings settings;
     settings.Confirm = false;
     settings.Summarise = false;
-    settings.DryRun = command.DryRun;
-    settings.Times = command.Times;
 #ifdef OSTREL_EXIF
     std::optional<ostrel::Exiv2ExifEncoder> exif;
     if (command.Exif) {
-        settings.Exif = &exif.emplace();
+        run.Exif = &exif.emplace();
     }
 #else
     // A build without Exiv2 (the Windows one) cannot write Exif data.
@@ -95,9 +95,9 @@ int main(int argc, char* argv[]) {
         settings.OnWritten = [end, &out](const std::string& path) { out.Write(path + end); };
     }
     // A signal, or paths that can no longer be written, stop the run safely.
-    settings.StopRequested = [&out] { return ostrel::cli::StopSignal() != 0 || out.Failed(); };
+    run.StopRequested = [&out] { return ostrel::cli::StopSignal() != 0 || out.Failed(); };
     const ostrel::RequestOutcome outcome =
-        ostrel::RunConversionRequest(*files, user, folders, options, settings);
+        ostrel::RunConversionRequest(*files, user, folders, run, settings);
     if (outcome.Result != ostrel::RequestOutcome::Status::Ran) {
         return ostrel::ExitStatus(outcome);
     }

@@ -1,4 +1,5 @@
-#include "FolderWalk.h"
+#include "ConversionRun.h"
+#include "RunConfig.h"
 
 #include <climits>
 #include <map>
@@ -68,7 +69,7 @@ std::optional<Folder> OutputFolderFor(ConversionRun& run, const Folder& output,
             return existing;
         }
         if (!IsLostAndFound(run, output, name)) {
-            if (run.DryRun) {
+            if (run.Config.DryRun) {
                 return Folder{fs.JoinPath(output.Path, name), name,
                               FolderId{~std::uint64_t{0}, ++run.PlannedFolders}, false, nullptr};
             }
@@ -296,7 +297,7 @@ void ConvertLevelFiles(ConversionRun& run, PendingDeletions& pending, const Fold
             continue;
         }
         std::optional<ConvertedPicture> converted = ConvertPictureFile(run, file, source, output);
-        if (converted && IsToBeDeleted(run.Options, file.Name) && !run.DryRun &&
+        if (converted && IsToBeDeleted(run.Options, file.Name) && !run.Config.DryRun &&
             MayDeleteBelow(run, link)) {
             pending.AddConverted(source, file, std::move(*converted),
                                  folderKey + BaseKey(file.Name));
@@ -305,7 +306,8 @@ void ConvertLevelFiles(ConversionRun& run, PendingDeletions& pending, const Fold
         }
     }
     for (const File& file : listing.Files) {
-        if (IsPictureFile(file.Name) || !IsToBeDeleted(run.Options, file.Name) || run.DryRun) {
+        if (IsPictureFile(file.Name) || !IsToBeDeleted(run.Options, file.Name) ||
+            run.Config.DryRun) {
             continue;
         }
         const auto picture = pictures.find(BaseKey(file.Name));
@@ -426,8 +428,8 @@ bool ConvertLevel(ConversionRun& run, PendingDeletions& pending, const Folder& s
             subtreeComplete = ConvertLevel(run, pending, *entered, *target, below);
             complete = complete && subtreeComplete;
         }
-        if (options.DeleteEmptySubfolders && subtreeComplete && below == nullptr && !run.DryRun &&
-            !IsLostAndFound(run, source, subfolder.Name)) {
+        if (options.DeleteEmptySubfolders && subtreeComplete && below == nullptr &&
+            !run.Config.DryRun && !IsLostAndFound(run, source, subfolder.Name)) {
             pending.AddEmptinessTest(source, subfolder);
         }
     }
@@ -436,7 +438,9 @@ bool ConvertLevel(ConversionRun& run, PendingDeletions& pending, const Folder& s
 
 }  // namespace
 
-void ConvertFiles(ConversionRun& run, const Folder& sourceFolder, const Folder& outputFolder) {
+void ConvertFiles(FileSystem& fileSystem, RunObserver& observer, const RunConfig& config,
+                  const Folder& sourceFolder, const Folder& outputFolder) {
+    ConversionRun run(fileSystem, observer, config);
     run.SourceTop = sourceFolder.Path;
     PendingDeletions pending(run);
     ConvertLevel(run, pending, sourceFolder, outputFolder, nullptr);

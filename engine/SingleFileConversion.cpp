@@ -107,9 +107,9 @@ std::optional<Reason> WriteJpgFile(ConversionRun& run, InputFile& in, std::uint6
     const std::unique_ptr<OutputFile> out = fs.CreateOutputFile(outputFolder, durable);
     std::optional<Reason> exifProblem;
     std::uint64_t copied = 0;
-    if (run.Exif != nullptr) {
-        copied =
-            CopyHeadWithExif(*run.Exif, in, *out, history, pictureBytes, exifProblem, converted);
+    if (run.Config.Exif != nullptr) {
+        copied = CopyHeadWithExif(*run.Config.Exif, in, *out, history, pictureBytes, exifProblem,
+                                  converted);
     }
     copied += fs.CopyRemainder(in, *out);
     if (copied != pictureBytes) {
@@ -118,7 +118,7 @@ std::optional<Reason> WriteJpgFile(ConversionRun& run, InputFile& in, std::uint6
         incomplete.Expected = pictureBytes;
         throw ConversionProblem{incomplete};
     }
-    if (run.Times == FileTime::Recorded) {
+    if (run.Config.Times == FileTime::Recorded) {
         if (const auto time = run.Clock.TimeOf(history.RecordedDateTime)) {
             out->SetTimes(*time);
         }
@@ -184,8 +184,8 @@ std::optional<ConvertedPicture> ConvertPictureFile(ConversionRun& run, const Fil
                                      hint == run.FirstUntriedSerial.end() ? 1 : hint->second);
         const std::uint64_t pictureBytes = converted.Source.Size - HeaderSize;
         std::optional<Reason> exifProblem;
-        if (run.DryRun) {
-            if (run.Exif != nullptr && ReadJpegHead(*in, pictureBytes).ExifAt == 0) {
+        if (run.Config.DryRun) {
+            if (run.Config.Exif != nullptr && ReadJpegHead(*in, pictureBytes).ExifAt == 0) {
                 exifProblem = Reason{Cause::NotJpeg};
             }
             run.PlannedPaths.insert(fs.ComparablePath(name.Path));
@@ -273,7 +273,7 @@ bool HoldsTheConvertedBytes(FileSystem& fileSystem, const ConvertedPicture& conv
 
 bool DeleteSourceFile(ConversionRun& run, const File& file, const Folder& sourceFolder,
                       const ConvertedPicture* converted) {
-    if (!IsToBeDeleted(run.Options, file.Name) || run.DryRun) {
+    if (!IsToBeDeleted(run.Options, file.Name) || run.Config.DryRun) {
         return false;
     }
     try {

@@ -292,9 +292,10 @@ void MainWindow::Convert() {
     };
     stopRequested_ = false;
     closeAfterRun_ = false;
-    settings.StopRequested = [this] { return stopRequested_; };
+    const RunConfig run{.Options = EngineOptions(options),
+                        .StopRequested = [this] { return stopRequested_; }};
     try {
-        RunConversionRequest(services_.Files, *this, folders, EngineOptions(options), settings);
+        RunConversionRequest(services_.Files, *this, folders, run, settings);
     } catch (const std::exception& error) {
         // Nothing the engine does should end here; if something does (memory
         // runs out), the window stays usable and says so.

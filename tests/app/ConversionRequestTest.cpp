@@ -18,7 +18,8 @@ protected:
         settings.ShowSourcePath = [this](const std::string& p) { shown.push_back("S=" + p); };
         settings.ShowOutputPath = [this](const std::string& p) { shown.push_back("O=" + p); };
         RequestFolders folders{options.SourcePath, options.OutputPath};
-        return RunConversionRequest(files, user, folders, EngineOptions(options), settings);
+        return RunConversionRequest(files, user, folders,
+                                    RunConfig{.Options = EngineOptions(options)}, settings);
     }
     std::vector<std::string> shown;
 };

@@ -362,7 +362,7 @@ TEST_F(ConvertFilesTest, AWalkOverManyFoldersHoldsFewOpenAtOnce) {
     options.SerialNumberMode = 2;
     const pid_t child = ::fork();
     if (child == 0) {
-        const struct rlimit few {300, 300};
+        const struct rlimit few { 300, 300 };
         ::setrlimit(RLIMIT_NOFILE, &few);
         Convert();
         ::_exit(user.Prompts.empty() && counters.SourceObjectNumber == 300 ? 0 : 1);
@@ -370,7 +370,8 @@ TEST_F(ConvertFilesTest, AWalkOverManyFoldersHoldsFewOpenAtOnce) {
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(tree / "S"), {}), 300);  // folders only
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(tree / "S"), {}),
+              300);  // folders only
 }
 
 TEST_F(ConvertFilesTest, AFolderDeeperThanAnyPathIsConvertedAndEmptied) {

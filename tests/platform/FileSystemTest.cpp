@@ -153,7 +153,8 @@ TEST_F(SystemFileSystem, AFileOfSomeoneElsesNamedInANoteStays) {
     tree.Write("F/.ostrel-00000000000000ab.part", "ours");
     tree.Write("F/.ostrel-00000000000000cd.part", "another run's");
     for (const auto& entry : fs::directory_iterator(folder)) {
-        fs::last_write_time(entry.path(), fs::last_write_time(entry.path()) - std::chrono::hours(1));
+        fs::last_write_time(entry.path(),
+                            fs::last_write_time(entry.path()) - std::chrono::hours(1));
     }
     PublishAfterwards(folder, "picture.jpg");
     EXPECT_EQ(test::FileNames(folder),

@@ -5,9 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "ConversionRun.h"
 #include "Doubles.h"
-#include "FolderWalk.h"
+#include "RunConfig.h"
 #include "RunReport.h"
 #include "StoredOptions.h"
 #include "TempTree.h"
@@ -26,12 +25,10 @@ protected:
     void Convert(bool dryRun = false) {
         RunReport report(user, counters,
                          [this](const std::string& path) { written.push_back(path); });
-        const ConversionOptions engineOptions = EngineOptions(options);
-        ConversionRun run(files, report, engineOptions);
-        run.DryRun = dryRun;
-        run.Times = times;
-        run.Exif = exif;
-        ConvertFiles(run, files.GetFolder(options.SourcePath), files.GetFolder(options.OutputPath));
+        const RunConfig config{
+            .Options = EngineOptions(options), .DryRun = dryRun, .Times = times, .Exif = exif};
+        ConvertFiles(files, report, config, files.GetFolder(options.SourcePath),
+                     files.GetFolder(options.OutputPath));
     }
 
     // A PMP file below S with the standard payload.

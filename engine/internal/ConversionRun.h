@@ -1,6 +1,6 @@
 #pragma once
-// One conversion run: the options, the services, and the state that every
-// level of the folder walk shares.
+// Inside the engine: one conversion run, its services and what it was asked
+// to do, and the state that every level of the folder walk shares.
 
 #include <cstdint>
 #include <functional>
@@ -9,37 +9,19 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "ConversionOptions.h"
-#include "ExifEncoder.h"
-#include "FileSystem.h"
 #include "LocalClock.h"
-#include "RunObserver.h"
+#include "RunConfig.h"
 
 namespace ostrel {
 
-// How each JPG file is dated: by the picture's recorded date-time, which photo
-// libraries then show when a file has no Exif data, or by its conversion.
-enum class FileTime { Recorded, Now };
-
 struct ConversionRun {
-    ConversionRun(FileSystem& fileSystem, RunObserver& observer, const ConversionOptions& options)
-        : Files(fileSystem), Observer(observer), Options(options) {}
+    ConversionRun(FileSystem& fileSystem, RunObserver& observer, const RunConfig& config)
+        : Files(fileSystem), Observer(observer), Config(config), Options(config.Options) {}
 
     FileSystem& Files;
     RunObserver& Observer;
+    const RunConfig& Config;
     const ConversionOptions& Options;
-
-    // A dry run plans every name as a real run would and changes nothing on disk.
-    bool DryRun = false;
-    FileTime Times = FileTime::Recorded;
-    // With an encoder, each JPG file gets an Exif block of its history.
-    ExifEncoder* Exif = nullptr;
-    // Asked between pictures; once it says yes, the run takes no new picture,
-    // makes the JPG files written so far durable, deletes the sources of those
-    // pictures as the options say (and no other), and tells the observer how
-    // many PMP files it did not reach. It may be called often, and must be
-    // cheap: a flag set by a signal handler or a window's button.
-    std::function<bool()> StopRequested;
 
     void Report(Action what, const std::string& path, Reason because) {
         Observer.ProblemMet(RunProblem{what, path, std::move(because)});
@@ -47,7 +29,7 @@ struct ConversionRun {
 
     // True from the first time StopRequested says yes.
     bool Stopping() {
-        if (!Stopped && StopRequested && StopRequested()) {
+        if (!Stopped && Config.StopRequested && Config.StopRequested()) {
             Stopped = true;
         }
         return Stopped;
