@@ -1,4 +1,5 @@
 #include <array>
+#include <chrono>
 #include <utility>
 
 #include "PictureHistory.h"
@@ -67,32 +68,6 @@ Coded<ExposureTime> ShutterSpeedOf(std::uint16_t code) {
     return {code, std::nullopt};
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
-long DaysFromCivil(long year, unsigned month, unsigned day) {
-    year -= month <= 2 ? 1 : 0;
-    const long era = (year >= 0 ? year : year - 399) / 400;
-    const auto yoe = static_cast<unsigned>(year - era * 400);
-    const unsigned doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long>(doe) - 719468;
-}
-
-void CivilFromDays(long days, int& year, int& month, int& day) {
-    days += 719468;
-    const long era = (days >= 0 ? days : days - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(days - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<long>(yoe) + era * 400 + (month <= 2 ? 1 : 0));
-}
-
-long FloorDiv(long a, long b) {
-    return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
-}
-
 bool IsAsciiDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -129,23 +104,24 @@ std::int32_t FiveDigitsAt3(std::string_view name) {
 // second) stand for, with every out-of-range value carried over.
 DateTime DecodeDateTime(std::uint8_t yearCode, std::uint8_t month, std::uint8_t day,
                         std::uint8_t hour, std::uint8_t minute, std::uint8_t second) {
-    const long year = yearCode < 50 ? 2000 + yearCode : 1900 + yearCode;
-    // Move from 1 January by (month - 1) months, then by (day - 1) days.
-    const long monthIndex = year * 12 + (static_cast<long>(month) - 1);
-    const long startYear = FloorDiv(monthIndex, 12);
-    const auto startMonth = static_cast<unsigned>(monthIndex - startYear * 12 + 1);
-    long days = DaysFromCivil(startYear, startMonth, 1) + (static_cast<long>(day) - 1);
-    // Seconds past the end of a day carry into the following days.
-    const long seconds = hour * 3600L + minute * 60L + second;
-    days += seconds / 86400;
-    const long timeOfDay = seconds % 86400;
-
-    DateTime result;
-    CivilFromDays(days, result.Year, result.Month, result.Day);
-    result.Hour = static_cast<int>(timeOfDay / 3600);
-    result.Minute = static_cast<int>(timeOfDay / 60 % 60);
-    result.Second = static_cast<int>(timeOfDay % 60);
-    return result;
+    namespace chrono = std::chrono;
+    const int year = yearCode < 50 ? 2000 + yearCode : 1900 + yearCode;
+    // Move from 1 January by (month - 1) months, then by (day - 1) days; the
+    // time of day carries into the following days.
+    const chrono::year_month start =
+        chrono::year{year} / chrono::January + chrono::months{month - 1};
+    const chrono::sys_days date = chrono::sys_days{start / 1} + chrono::days{day - 1};
+    const chrono::sys_seconds moment =
+        date + chrono::hours{hour} + chrono::minutes{minute} + chrono::seconds{second};
+    const chrono::sys_days midnight = chrono::floor<chrono::days>(moment);
+    const chrono::year_month_day calendar{midnight};
+    const chrono::hh_mm_ss time{moment - midnight};
+    return DateTime{static_cast<int>(calendar.year()),
+                    static_cast<int>(static_cast<unsigned>(calendar.month())),
+                    static_cast<int>(static_cast<unsigned>(calendar.day())),
+                    static_cast<int>(time.hours().count()),
+                    static_cast<int>(time.minutes().count()),
+                    static_cast<int>(time.seconds().count())};
 }
 
 // The album number of a PICxxxxx folder name and the shot number of a

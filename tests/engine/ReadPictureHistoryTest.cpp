@@ -142,6 +142,7 @@ TEST(ReadPictureHistory, DatesCarryEveryOutOfRangeValue) {
     EXPECT_EQ(Date(96, 2, 29), "1996-02-29 @00-00-00");   // a leap day
     EXPECT_EQ(Date(200, 2, 29), "2100-03-01 @00-00-00");  // 2100 is no leap year
     EXPECT_EQ(Date(200, 3, 0), "2100-02-28 @00-00-00");
+    EXPECT_EQ(Date(255, 255, 255, 255, 255, 255), "2176-11-20 @19-19-15");  // every byte at its end
 }
 
 TEST(ReadPictureHistory, AlbumAndShotNumbersFromTheCamerasNames) {
