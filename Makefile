@@ -157,7 +157,7 @@ format-check:
 
 # clang-tidy with the checks of .clang-tidy over the product code in the dev
 # build's compile database (not the tests, nor moc, uic or rcc's output).
-# It reports and does not fail on a finding.
+# Any finding fails it; CI runs it.
 tidy: build
 	@scripts/install-deps tidy
 	scripts/tidy $(BUILD) $(JOBS)

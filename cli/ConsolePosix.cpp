@@ -1,4 +1,4 @@
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): sigaction is POSIX's, not C++'s
 #include <unistd.h>
 
 #include <csignal>

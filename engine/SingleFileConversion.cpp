@@ -236,14 +236,14 @@ bool HoldsTheConvertedBytes(FileSystem& fileSystem, const ConvertedPicture& conv
     const auto jpg = fileSystem.OpenForReading(
         converted.Output,
         File{fileSystem.JoinPath(converted.Output.Path, converted.Name), converted.Name});
-    constexpr std::size_t Chunk = 64 * 1024;
+    constexpr std::size_t Chunk = std::size_t{64} << 10;
     std::vector<std::uint8_t> expected(Chunk), actual(Chunk);
     std::uint64_t at = 0;  // in the JPG file
     for (;;) {
         if (converted.ExifBytes > 0 && at == converted.ExifAt) {
             // The segment is ours, not the camera's: past it.
             for (std::uint64_t left = converted.ExifBytes; left > 0;) {
-                const std::size_t skip =
+                const auto skip =
                     static_cast<std::size_t>(std::min<std::uint64_t>(left, Chunk));
                 if (ReadFully(*jpg, std::span(expected).first(skip)) != skip) {
                     return false;

@@ -433,7 +433,7 @@ void PosixFileSystem::RecoverLeftovers(const Folder& folder) {
         }
     }
     for (const std::string& note : notes) {
-        std::string name(256 * 4, '\0');
+        std::string name(std::size_t{1} << 10, '\0');  // more than any name's bytes
         {
             const Descriptor fd(::openat(dir, note.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
             const ssize_t got = fd.IsOpen() ? ::read(fd.Get(), name.data(), name.size()) : -1;
