@@ -60,7 +60,7 @@ struct ConversionOptions {
     SerialNumbers Serial = SerialNumbers::WhenNeeded;
     RevisedDate Revised = RevisedDate::WhenDifferent;
     IllegalCharacters Illegal = IllegalCharacters::Translate;
-    NameComponents Include;
+    NameComponents Include = {};
     std::string DeviceName = "Sony DSC-F1";
 
     bool operator==(const ConversionOptions&) const = default;

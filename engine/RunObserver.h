@@ -46,12 +46,16 @@ struct Reason {
     std::uint64_t Copied = 0;
     std::uint64_t Expected = 0;
     std::int32_t FilesLeft = 0;  // PMP files left unconverted because of it
+
+    bool operator==(const Reason&) const = default;
 };
 
 struct RunProblem {
     Action What = Action::ConvertFile;
     std::string Path;
     Reason Because;
+
+    bool operator==(const RunProblem&) const = default;
 };
 
 class RunObserver {

@@ -243,8 +243,7 @@ bool HoldsTheConvertedBytes(FileSystem& fileSystem, const ConvertedPicture& conv
         if (converted.ExifBytes > 0 && at == converted.ExifAt) {
             // The segment is ours, not the camera's: past it.
             for (std::uint64_t left = converted.ExifBytes; left > 0;) {
-                const auto skip =
-                    static_cast<std::size_t>(std::min<std::uint64_t>(left, Chunk));
+                const auto skip = static_cast<std::size_t>(std::min<std::uint64_t>(left, Chunk));
                 if (ReadFully(*jpg, std::span(expected).first(skip)) != skip) {
                     return false;
                 }

@@ -2,8 +2,8 @@
 
 #include <cerrno>
 
+#include "AppFixture.h"
 #include "ConversionRequest.h"
-#include "EngineFixture.h"
 #include "Messages.h"
 
 namespace ostrel {
@@ -11,7 +11,7 @@ namespace {
 
 using test::Names;
 
-class ConversionRequestTest : public test::EngineFixture {
+class ConversionRequestTest : public test::AppFixture {
 protected:
     RequestOutcome Request() {
         RequestSettings settings;

@@ -1,9 +1,13 @@
+// JPG file names: the three formats, serial numbers, the device and its
+// attributes, the revised date, album, shot and comment, and illegal
+// characters.
+
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "ComposeFileName.h"
-#include "StoredOptions.h"
 #include "TranslateCharacters.h"
 
 namespace ostrel {
@@ -20,24 +24,203 @@ const PictureHistory WorkedExample{Recorded,
                                    12,
                                    34};
 
-// The name for options as the window stores them.
-std::string Name(const PictureHistory& history, const StoredOptions& options,
-                 std::int32_t serialNumber) {
-    return ComposeFileName(ComposeNameParts(history, EngineOptions(options)), serialNumber);
+// Every piece of the name off, but for those a row switches on.
+constexpr NameComponents Nothing{false, false, false, false, false,
+                                 false, false, false, false, false};
+
+// A name for one picture: its options, what differs from the worked example,
+// the serial number tried, and the name.
+struct NameCase {
+    const char* Name;
+    ConversionOptions Options;
+    std::function<void(PictureHistory&)> Change;
+    std::int32_t Serial;
+    std::string Expected;
+};
+
+void PrintTo(const NameCase& row, std::ostream* out) {
+    *out << row.Name;
 }
 
-StoredOptions Format(int format, bool allOff = false) {
-    StoredOptions o;
-    o.JPGNameFormat = static_cast<ListIndex>(format);
-    if (allOff) {
-        o.ExtractRecorded = o.ExtractAlbumNumber = o.ExtractShotNumber = 0;
-        o.ExtractLensOrientation = o.ExtractFlash = o.ExtractShutter = o.ExtractQuality = 0;
-        o.ExtractEdited = o.ExtractComment = o.AddDeviceName = 0;
+class Names : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(Names, AreComposedCharacterForCharacter) {
+    PictureHistory history = WorkedExample;
+    if (GetParam().Change) {
+        GetParam().Change(history);
     }
-    return o;
+    EXPECT_EQ(ComposeFileName(ComposeNameParts(history, GetParam().Options), GetParam().Serial),
+              GetParam().Expected);
 }
 
-TEST(TranslateCharacters, EveryIllegalCharacterInBothModes) {
+ConversionOptions Format(NameFormat format, NameComponents include = {},
+                         SerialNumbers serial = SerialNumbers::WhenNeeded) {
+    return ConversionOptions{.Format = format, .Serial = serial, .Include = include};
+}
+
+NameComponents With(std::initializer_list<bool NameComponents::*> pieces) {
+    NameComponents include = Nothing;
+    for (const auto piece : pieces) {
+        include.*piece = true;
+    }
+    return include;
+}
+
+void SameRevisedDate(PictureHistory& h) {
+    h.RevisedDateTime = h.RecordedDateTime;
+}
+
+using C = NameComponents;
+constexpr auto V1 = NameFormat::HistoryData1;
+constexpr auto V2Short = NameFormat::HistoryData2Short;
+constexpr auto V2Long = NameFormat::HistoryData2Long;
+
+INSTANTIATE_TEST_SUITE_P(
+    WorkedExample, Names,
+    ::testing::Values(
+        NameCase{"Format1",
+                 Format(V1),
+                 {},
+                 1,
+                 "1999-07-04 @14-05-09 1999-07-05 @10-00-00 Sony DSC-F1 Forward FY 033ms Standard "
+                 "PIC012 PSN034 Paris.jpg"},
+        NameCase{"Format2Short",
+                 Format(V2Short),
+                 {},
+                 1,
+                 "{DT=1999-07-04 @14-05-09}{VT=1999-07-05 @10-00-00}{DV=Sony DSC-F1{LE=Forward}"
+                 "{FL=Y}{SP=033ms}{CP=Standard}}{BA=012}{VO=034}{CO=Paris}.jpg"},
+        NameCase{"Format2Long",
+                 Format(V2Long),
+                 {},
+                 1,
+                 "{Date=1999-07-04 @14-05-09}{Version Date=1999-07-05 @10-00-00}{Device=Sony "
+                 "DSC-F1{Lens=Forward}{Flash=Y}{Speed=033ms}{Compression=Standard}}{Batch=012}"
+                 "{Volume=034}{Comment=Paris}.jpg"},
+        NameCase{"Format1Serial2",
+                 Format(V1),
+                 {},
+                 2,
+                 "1999-07-04 @14-05-09 #002 1999-07-05 @10-00-00 Sony DSC-F1 Forward FY 033ms "
+                 "Standard PIC012 PSN034 Paris.jpg"},
+        NameCase{"Format2ShortSerial2",
+                 Format(V2Short),
+                 {},
+                 2,
+                 "{DT=1999-07-04 @14-05-09}{SN=002}{VT=1999-07-05 @10-00-00}{DV=Sony "
+                 "DSC-F1{LE=Forward}{FL=Y}{SP=033ms}{CP=Standard}}{BA=012}{VO=034}{CO=Paris}.jpg"},
+        NameCase{"Format2LongSerial2",
+                 Format(V2Long),
+                 {},
+                 2,
+                 "{Date=1999-07-04 @14-05-09}{Serial=002}{Version Date=1999-07-05 @10-00-00}"
+                 "{Device=Sony DSC-F1{Lens=Forward}{Flash=Y}{Speed=033ms}{Compression=Standard}}"
+                 "{Batch=012}{Volume=034}{Comment=Paris}.jpg"}),
+    [](const auto& row) { return std::string(row.param.Name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    SerialNumbers, Names,
+    ::testing::Values(NameCase{"NothingAtAll", Format(V2Long, Nothing), {}, 1, ".jpg"},
+                      NameCase{"Format1ItsBlankTrimmed", Format(V1, Nothing), {}, 2, "#002.jpg"},
+                      NameCase{"Format2Short", Format(V2Short, Nothing), {}, 3, "{SN=003}.jpg"},
+                      NameCase{"AllItsDigitsFrom1000", Format(V1, Nothing), {}, 1000, "#1000.jpg"},
+                      NameCase{"AlwaysFrom001",
+                               Format(V1, With({&C::Recorded}), SerialNumbers::Always),
+                               {},
+                               1,
+                               "1999-07-04 @14-05-09 #001.jpg"},
+                      NameCase{"AlwaysFrom001Format2Long",
+                               Format(V2Long, With({&C::Recorded}), SerialNumbers::Always),
+                               {},
+                               1,
+                               "{Date=1999-07-04 @14-05-09}{Serial=001}.jpg"},
+                      NameCase{"OnlyWhenNeededNoneAt1",
+                               Format(V2Long, With({&C::Recorded})),
+                               {},
+                               1,
+                               "{Date=1999-07-04 @14-05-09}.jpg"}),
+    [](const auto& row) { return std::string(row.param.Name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    TheDevice, Names,
+    ::testing::Values(
+        NameCase{
+            "NoDeviceNoAttributes",
+            Format(V2Short, With({&C::LensOrientation, &C::Flash, &C::ShutterSpeed, &C::Quality})),
+            {},
+            1,
+            ".jpg"},
+        NameCase{"AloneInFormat2",
+                 Format(V2Short, With({&C::DeviceName})),
+                 {},
+                 1,
+                 "{DV=Sony DSC-F1}.jpg"},
+        NameCase{"AloneInFormat1", Format(V1, With({&C::DeviceName})), {}, 1, "Sony DSC-F1.jpg"},
+        NameCase{"WithTheFlashInFormat1",
+                 Format(V1, With({&C::DeviceName, &C::Flash})),
+                 {},
+                 1,
+                 "Sony DSC-F1 FY.jpg"},
+        NameCase{"UsedAsItStands",
+                 ConversionOptions{.Format = V2Long,
+                                   .Include = With({&C::DeviceName, &C::Flash}),
+                                   .DeviceName = " A.B "},
+                 {},
+                 1,
+                 "{Device= A.B {Flash=Y}}.jpg"}),
+    [](const auto& row) { return std::string(row.param.Name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    RevisedDateAlbumShotAndComment, Names,
+    ::testing::Values(
+        NameCase{"RevisedAsRecordedIsLeftOut", Format(V2Short, With({&C::Revised})),
+                 SameRevisedDate, 1, ".jpg"},
+        NameCase{"RevisedAlways",
+                 ConversionOptions{.Revised = RevisedDate::Always, .Include = With({&C::Revised})},
+                 SameRevisedDate, 1, "{VT=1999-07-04 @14-05-09}.jpg"},
+        NameCase{"RevisedOneSecondLater", Format(V2Short, With({&C::Revised})),
+                 [](PictureHistory& h) {
+                     h.RevisedDateTime = h.RecordedDateTime;
+                     h.RevisedDateTime.Second = 10;
+                 },
+                 1, "{VT=1999-07-04 @14-05-10}.jpg"},
+        NameCase{"RevisedOneSecondEarlier", Format(V2Short, With({&C::Revised})),
+                 [](PictureHistory& h) {
+                     h.RevisedDateTime = h.RecordedDateTime;
+                     h.RevisedDateTime.Second = 8;
+                 },
+                 1, "{VT=1999-07-04 @14-05-08}.jpg"},
+        NameCase{"NoAlbumAndShotZero",
+                 Format(V2Short, With({&C::AlbumNumber, &C::ShotNumber, &C::Comment})),
+                 [](PictureHistory& h) {
+                     h.AlbumNumber = -1;
+                     h.ShotNumber = 0;
+                     h.Comment = "12:30";
+                 },
+                 1, "{VO=000}{CO=12[Colon]30}.jpg"},
+        NameCase{"AlbumZeroIsAnAlbum", Format(V2Short, With({&C::AlbumNumber, &C::ShotNumber})),
+                 [](PictureHistory& h) {
+                     h.AlbumNumber = 0;
+                     h.ShotNumber = 0;
+                 },
+                 1, "{BA=000}{VO=000}.jpg"},
+        NameCase{"IllegalCharactersRemovedInFormat1",
+                 ConversionOptions{.Format = V1,
+                                   .Illegal = IllegalCharacters::Remove,
+                                   .Include = With({&C::AlbumNumber, &C::ShotNumber, &C::Comment})},
+                 [](PictureHistory& h) {
+                     h.AlbumNumber = 1234;
+                     h.ShotNumber = 0;
+                     h.Comment = "12:30";
+                 },
+                 1, "PIC1234 PSN000 1230.jpg"},
+        NameCase{
+            "NothingLeftOfTheCommentLeavesItOut",
+            ConversionOptions{.Illegal = IllegalCharacters::Remove, .Include = With({&C::Comment})},
+            [](PictureHistory& h) { h.Comment = "?*:"; }, 1, ".jpg"}),
+    [](const auto& row) { return std::string(row.param.Name); });
+
+TEST(TranslateCharacters, SpellsOutOrDropsEveryIllegalCharacter) {
     const std::string all = "a@#.~{}=;\\/:*?<>|\"b";
     EXPECT_EQ(TranslateCharacters(all, IllegalCharacters::Translate),
               "a[At Sign][Pound Sign][Period][Tilde][Left Curly Bracket][Right Curly Bracket]"
@@ -45,68 +228,12 @@ TEST(TranslateCharacters, EveryIllegalCharacterInBothModes) {
               "[Smaller Than][Greater Than][Pipe Symbol][Quote]b");
     EXPECT_EQ(TranslateCharacters(all, IllegalCharacters::Remove), "ab");
     EXPECT_EQ(TranslateCharacters("", IllegalCharacters::Translate), "");
+}
+
+TEST(TranslateCharacters, LeavesEveryOtherCharacterAsItIs) {
     const std::string legal = "[Period] []-!$%&'()+,^_` Caf\u00E9 \u20AC\t";
     EXPECT_EQ(TranslateCharacters(legal, IllegalCharacters::Translate), legal);
     EXPECT_EQ(TranslateCharacters(legal, IllegalCharacters::Remove), legal);
-}
-
-TEST(ComposeFileName, WorkedExampleInEveryFormat) {
-    const PictureHistory h = WorkedExample;
-    EXPECT_EQ(Name(h, Format(0), 1),
-              "1999-07-04 @14-05-09 1999-07-05 @10-00-00 Sony DSC-F1 Forward FY 033ms Standard "
-              "PIC012 PSN034 Paris.jpg");
-    EXPECT_EQ(Name(h, Format(1), 1),
-              "{DT=1999-07-04 @14-05-09}{VT=1999-07-05 @10-00-00}{DV=Sony DSC-F1{LE=Forward}"
-              "{FL=Y}{SP=033ms}{CP=Standard}}{BA=012}{VO=034}{CO=Paris}.jpg");
-    EXPECT_EQ(Name(h, Format(2), 1),
-              "{Date=1999-07-04 @14-05-09}{Version Date=1999-07-05 @10-00-00}{Device=Sony "
-              "DSC-F1{Lens=Forward}{Flash=Y}{Speed=033ms}{Compression=Standard}}{Batch=012}"
-              "{Volume=034}{Comment=Paris}.jpg");
-    EXPECT_EQ(Name(h, Format(0), 2),
-              "1999-07-04 @14-05-09 #002 1999-07-05 @10-00-00 Sony DSC-F1 Forward FY 033ms "
-              "Standard PIC012 PSN034 Paris.jpg");
-    EXPECT_EQ(Name(h, Format(1), 2),
-              "{DT=1999-07-04 @14-05-09}{SN=002}{VT=1999-07-05 @10-00-00}{DV=Sony "
-              "DSC-F1{LE=Forward}{FL=Y}{SP=033ms}{CP=Standard}}{BA=012}{VO=034}{CO=Paris}.jpg");
-    EXPECT_EQ(Name(h, Format(2), 2),
-              "{Date=1999-07-04 @14-05-09}{Serial=002}{Version Date=1999-07-05 @10-00-00}"
-              "{Device=Sony DSC-F1{Lens=Forward}{Flash=Y}{Speed=033ms}{Compression=Standard}}"
-              "{Batch=012}{Volume=034}{Comment=Paris}.jpg");
-    // A stored format outside the list is read as format 2 throughout.
-    for (int f : {-1, 3, 32767}) {
-        EXPECT_EQ(Name(h, Format(f), 3), Name(h, Format(2), 3)) << f;
-    }
-}
-
-TEST(ComposeFileName, SerialNumbersAndTheDevice) {
-    const PictureHistory h = WorkedExample;
-    EXPECT_EQ(Name(h, Format(2, true), 1), ".jpg");
-    EXPECT_EQ(Name(h, Format(0, true), 2), "#002.jpg");  // its blank trimmed
-    EXPECT_EQ(Name(h, Format(1, true), 3), "{SN=003}.jpg");
-    EXPECT_EQ(Name(h, Format(0, true), 1000), "#1000.jpg");
-    StoredOptions always = Format(0, true);
-    always.SerialNumberMode = 2;
-    always.ExtractRecorded = 1;
-    EXPECT_EQ(Name(h, always, 1), "1999-07-04 @14-05-09 #001.jpg");
-    always.JPGNameFormat = 2;
-    EXPECT_EQ(Name(h, always, 1), "{Date=1999-07-04 @14-05-09}{Serial=001}.jpg");
-    always.SerialNumberMode = 0;  // any mode but 2 means "Only when needed"
-    EXPECT_EQ(Name(h, always, 1), "{Date=1999-07-04 @14-05-09}.jpg");
-
-    // The device encloses the attributes.
-    StoredOptions o = Format(1, true);
-    o.ExtractLensOrientation = o.ExtractFlash = o.ExtractShutter = o.ExtractQuality = 1;
-    EXPECT_EQ(Name(h, o, 1), ".jpg");  // no device, no attributes
-    o = Format(1, true);
-    o.AddDeviceName = 1;
-    EXPECT_EQ(Name(h, o, 1), "{DV=Sony DSC-F1}.jpg");
-    o.JPGNameFormat = 0;
-    EXPECT_EQ(Name(h, o, 1), "Sony DSC-F1.jpg");
-    o.ExtractFlash = 1;
-    EXPECT_EQ(Name(h, o, 1), "Sony DSC-F1 FY.jpg");
-    o.JPGNameFormat = 2;
-    o.DeviceName = " A.B ";  // used as it stands: no translation, no trimming
-    EXPECT_EQ(Name(h, o, 1), "{Device= A.B {Flash=Y}}.jpg");
 }
 
 TEST(ComposeFileName, AShortenedCommentLosesWholeCharactersMarkedWithAnEllipsis) {
@@ -128,37 +255,6 @@ TEST(ComposeFileName, AShortenedCommentLosesWholeCharactersMarkedWithAnEllipsis)
                          "{DT=1999-07-04 @14-05-09}{CO=x" + mark + "}.jpg",
                          "{DT=1999-07-04 @14-05-09}{CO=" + mark + "}.jpg",
                          "{DT=1999-07-04 @14-05-09}.jpg"}));
-}
-
-TEST(ComposeFileName, RevisedDateAlbumShotAndComment) {
-    PictureHistory h = WorkedExample;
-    h.RevisedDateTime = h.RecordedDateTime;
-    StoredOptions o = Format(1, true);
-    o.ExtractEdited = 1;
-    EXPECT_EQ(Name(h, o, 1), ".jpg");  // the same as recorded
-    o.ExtractEditedDifferent = 2;
-    EXPECT_EQ(Name(h, o, 1), "{VT=1999-07-04 @14-05-09}.jpg");
-    o.ExtractEditedDifferent = 1;
-    h.RevisedDateTime.Second = 10;  // one second apart is different
-    EXPECT_EQ(Name(h, o, 1), "{VT=1999-07-04 @14-05-10}.jpg");
-    h.RevisedDateTime.Second = 8;  // and so is one second earlier
-    EXPECT_EQ(Name(h, o, 1), "{VT=1999-07-04 @14-05-08}.jpg");
-
-    o = Format(1, true);
-    o.ExtractAlbumNumber = o.ExtractShotNumber = o.ExtractComment = 1;
-    h.AlbumNumber = -1;
-    h.ShotNumber = 0;
-    h.Comment = "12:30";
-    EXPECT_EQ(Name(h, o, 1), "{VO=000}{CO=12[Colon]30}.jpg");
-    h.AlbumNumber = 0;  // PIC00000: an album like any other
-    EXPECT_EQ(Name(h, o, 1), "{BA=000}{VO=000}{CO=12[Colon]30}.jpg");
-    h.AlbumNumber = 1234;
-    o.JPGNameFormat = 0;
-    o.IllegalCharacters = 2;
-    EXPECT_EQ(Name(h, o, 1), "PIC1234 PSN000 1230.jpg");
-    h.Comment = "?*:";  // nothing left: no comment component
-    o.JPGNameFormat = 1;
-    EXPECT_EQ(Name(h, o, 1), "{BA=1234}{VO=000}.jpg");
 }
 
 }  // namespace

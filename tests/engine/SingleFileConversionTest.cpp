@@ -1,4 +1,5 @@
-// Converting single PMP files: bytes, names, serial numbers, deletion, failures.
+// Converting single PMP files: bytes, dates, Exif, serial numbers, deletion,
+// and failures.
 
 #ifndef _WIN32
 #include <signal.h>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <system_error>
 #include <tuple>
 
 #include "EngineFixture.h"
@@ -27,17 +29,23 @@ namespace {
 using test::FileNames;
 using test::Names;
 using test::Problem;
+using test::Problems;
 using test::ReadBytes;
+using test::SystemProblem;
+
+constexpr const char* Changed = "It has changed since it was converted";
 
 class ConvertPictureFileTest : public test::EngineFixture {
 protected:
     // Every picture of the default header is then named "1999-07-04 @14-05-09".
     void DateOnly() {
-        options.JPGNameFormat = 0;
-        options.AddDeviceName = options.ExtractEdited = options.ExtractShotNumber = 0;
+        config.Options.Format = NameFormat::HistoryData1;
+        config.Options.Include.DeviceName = false;
+        config.Options.Include.Revised = false;
+        config.Options.Include.ShotNumber = false;
     }
-    std::string Unconverted(const fs::path& source, const std::string& why) {
-        return Problem("Unable to convert source file", source.string(), why);
+    static std::string DateName(const std::string& serial = {}) {
+        return "1999-07-04 @14-05-09" + (serial.empty() ? "" : " #" + serial) + ".jpg";
     }
 };
 
@@ -50,49 +58,69 @@ TEST_F(ConvertPictureFileTest, CopiesTheJpegBytesExactlyHoweverTheKernelCopies) 
     for (const Copy copying : {Copy::Kernel, Copy::CrossDevice, Copy::ShortCalls}) {
         files.Copying = copying;
         Convert();
-        EXPECT_EQ(ReadBytes(written.back()), payload) << static_cast<int>(copying);
+        EXPECT_EQ(ReadBytes(events.Written.back()), payload) << static_cast<int>(copying);
     }
-    EXPECT_EQ(counters.SourceObjectNumber, 3);
-    EXPECT_TRUE(user.Messages.empty());
+    EXPECT_EQ(events.Written.size(), 3U);
+    EXPECT_TRUE(events.Problems.empty());
 }
 
 #ifndef _WIN32  // POSIX time zone rules in TZ
-TEST_F(ConvertPictureFileTest, DatesEachFileByItsRecordedTimeOnThisMachinesClock) {
-    const char* zone = std::getenv("TZ");
-    const std::string saved = zone != nullptr ? zone : "";
-    // 1999-07-04 14:05:09 in a zone without summer time and in New York's as
-    // 1999 had it, or the time of conversion (0).
-    const std::tuple<const char*, FileTime, std::time_t> cases[] = {
-        {"UTC0", FileTime::Recorded, 931097109},
-        {"EST5EDT,M4.1.0,M10.5.0", FileTime::Recorded, 931111509},
-        {"UTC0", FileTime::Now, 0}};
-    for (const auto& [tz, fileTime, expected] : cases) {
-        ::setenv("TZ", tz, 1);
+// TZ set for one test, and put back.
+class TimeZone {
+public:
+    explicit TimeZone(const char* zone) : saved_(std::getenv("TZ")) {
+        if (saved_) {
+            value_ = *saved_;
+        }
+        ::setenv("TZ", zone, 1);
         ::tzset();
-        times = fileTime;
-        Picture("PSN00001.PMP", {.Revised = {99, 8, 1, 10, 0, 0}});  // never the revised date
-        const std::time_t start = std::time(nullptr);
-        Convert();
-        struct stat info {};
-        ASSERT_EQ(::stat(written.back().c_str(), &info), 0);
-        EXPECT_TRUE(expected != 0 ? info.st_mtime == expected && info.st_atime == expected
-                                  : info.st_mtime >= start)
-            << tz << ": " << info.st_mtime;
     }
-    zone != nullptr ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
-    ::tzset();
-}
-#endif
+    ~TimeZone() {
+        saved_ ? ::setenv("TZ", value_.c_str(), 1) : ::unsetenv("TZ");
+        ::tzset();
+    }
+    TimeZone(const TimeZone&) = delete;
+    TimeZone& operator=(const TimeZone&) = delete;
 
-#ifndef _WIN32  // POSIX time zone rules in TZ
+private:
+    const char* saved_;
+    std::string value_;
+};
+
+std::time_t ModifiedTime(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_atime, info.st_mtime);
+    return info.st_mtime;
+}
+
+TEST_F(ConvertPictureFileTest, EachFileIsDatedByItsRecordedTimeOnThisMachinesClock) {
+    // 1999-07-04 14:05:09 in a zone without summer time and in New York's as
+    // 1999 had it; never the revised date.
+    Picture("PSN00001.PMP", {.Revised = {99, 8, 1, 10, 0, 0}});
+    {
+        const TimeZone utc("UTC0");
+        Convert();
+        EXPECT_EQ(ModifiedTime(events.Written.back()), 931097109);
+    }
+    const TimeZone newYork("EST5EDT,M4.1.0,M10.5.0");
+    Convert();
+    EXPECT_EQ(ModifiedTime(events.Written.back()), 931111509);
+}
+
+TEST_F(ConvertPictureFileTest, WithTheTimeOfConversionAFileKeepsItsOwn) {
+    Picture("PSN00001.PMP");
+    config.Times = FileTime::Now;
+    const std::time_t start = std::time(nullptr);
+    Convert();
+    EXPECT_GE(ModifiedTime(events.Written.back()), start);
+}
+
 TEST(LocalClock, GivesWhatMktimeGivesAroundEveryChangeOfOffset) {
     // Gaps and folds of an hour and of half an hour, and a zone with none.
-    const char* zone = std::getenv("TZ");
-    const std::string saved = zone != nullptr ? zone : "";
     for (const char* tz :
          {"EST5EDT,M4.1.0,M10.5.0", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", "UTC0"}) {
-        ::setenv("TZ", tz, 1);
-        ::tzset();
+        const TimeZone zone(tz);
         // Every 47 minutes through two years, so that every minute of the
         // hour comes round and the moments around each change are met, taken
         // in a scrambled order, as pictures come: the offset met last is
@@ -110,164 +138,248 @@ TEST(LocalClock, GivesWhatMktimeGivesAroundEveryChangeOfOffset) {
             ASSERT_EQ(clock.TimeOf(value), ByMktime(value)) << tz << " " << FormatDateTime(value);
         }
     }
-    zone != nullptr ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
-    ::tzset();
 }
 #endif
 
 #ifdef OSTREL_EXIF
-TEST_F(ConvertPictureFileTest, ExifGoesAfterTheStartOrJfifAndEveryOtherByteIsTheCameras) {
-    Exiv2ExifEncoder encoder;
-    exif = &encoder;
-    // The picture data, and where the segment goes (0: not a JPEG, copied as it is).
-    using namespace std::string_view_literals;
-    const std::pair<std::string_view, std::size_t> cases[] = {
-        {"\xFF\xD8\xFF\xE0\0\x10JFIF\0\1\1\0\0\1\0\1\0\0\xFF\xDB\0\3\7\xFF\xD9"sv, 20},
-        {"\xFF\xD8\xFF\xDB\0\3\7\xFF\xD9"sv, 2},
-        {"\xFF\xD8\xFF\xE0\0\x10JF"sv, 2},  // cut short in its JFIF segment
-        {"GIF89a"sv, 0},
-        {"\xFF\xD8"sv, 0}};
-    for (const auto& [bytes, at] : cases) {
-        payload.assign(bytes.begin(), bytes.end());
-        user.Prompts.clear();
-        const fs::path source = Picture("PSN00001.PMP");
-        Convert();
-        test::Bytes out = ReadBytes(written.back());
-        if (at > 0) {
-            ASSERT_GT(out.size(), at + 10);
-            EXPECT_EQ(
-                test::Bytes(out.begin() + at, out.begin() + at + 10),
-                (test::Bytes{0xFF, 0xE1, out[at + 2], out[at + 3], 'E', 'x', 'i', 'f', 0, 0}));
-            out.erase(out.begin() + at, out.begin() + at + 2 + (out[at + 2] << 8 | out[at + 3]));
-        }
-        EXPECT_EQ(out, payload) << at;
-        EXPECT_EQ(user.Prompts,
-                  at > 0 ? Names{}
-                         : Names{"Converted source file \"" + source.string() +
-                                 "\" without Exif data\ndue to the following problem: Its "
-                                 "picture data does not start like a JPEG picture.\n\n"
-                                 "Remainder of conversion will proceed normally."});
-    }
-    Convert(true);  // a dry run tells it too
-    EXPECT_EQ(counters.NumberOfFilesWithoutExif, 3);
-    EXPECT_EQ(counters.SourceObjectNumber, 6);
+// The picture data, and where the segment goes (0: not a JPEG, copied as it is).
+struct ExifPlace {
+    const char* Name;
+    std::string_view Bytes;
+    std::size_t At;
+};
+
+void PrintTo(const ExifPlace& place, std::ostream* out) {
+    *out << place.Name;
 }
+
+class ExifSegments : public ConvertPictureFileTest,
+                     public ::testing::WithParamInterface<ExifPlace> {
+protected:
+    Exiv2ExifEncoder encoder;
+};
+
+TEST_P(ExifSegments, GoAfterTheStartOrJfifAndEveryOtherByteIsTheCameras) {
+    const ExifPlace& place = GetParam();
+    config.Exif = &encoder;
+    payload.assign(place.Bytes.begin(), place.Bytes.end());
+    const fs::path picture = Picture("PSN00001.PMP");
+    Convert();
+    test::Bytes out = ReadBytes(events.Written.back());
+    const std::size_t at = place.At;
+    if (at > 0) {
+        ASSERT_GT(out.size(), at + 10);
+        EXPECT_EQ(test::Bytes(out.begin() + at, out.begin() + at + 10),
+                  (test::Bytes{0xFF, 0xE1, out[at + 2], out[at + 3], 'E', 'x', 'i', 'f', 0, 0}));
+        out.erase(out.begin() + at, out.begin() + at + 2 + (out[at + 2] << 8 | out[at + 3]));
+    }
+    EXPECT_EQ(out, payload);
+    EXPECT_EQ(events.Problems,
+              at > 0 ? Problems{} : Problems{Problem(Action::AddExif, picture, Cause::NotJpeg)});
+}
+
+TEST_P(ExifSegments, ADryRunTellsWhereNoneCanGo) {
+    config.Exif = &encoder;
+    config.DryRun = true;
+    payload.assign(GetParam().Bytes.begin(), GetParam().Bytes.end());
+    const fs::path picture = Picture("PSN00001.PMP");
+    Convert();
+    EXPECT_EQ(events.Problems, GetParam().At > 0
+                                   ? Problems{}
+                                   : Problems{Problem(Action::AddExif, picture, Cause::NotJpeg)});
+}
+
+using namespace std::string_view_literals;
+INSTANTIATE_TEST_SUITE_P(
+    InEveryPicture, ExifSegments,
+    ::testing::Values(
+        ExifPlace{"AfterJfif",
+                  "\xFF\xD8\xFF\xE0\0\x10JFIF\0\1\1\0\0\1\0\1\0\0\xFF\xDB\0\3\7\xFF\xD9"sv, 20},
+        ExifPlace{"AfterTheStart", "\xFF\xD8\xFF\xDB\0\3\7\xFF\xD9"sv, 2},
+        ExifPlace{"AfterTheStartOfAJfifCutShort", "\xFF\xD8\xFF\xE0\0\x10JF"sv, 2},
+        ExifPlace{"NowhereInAGif", "GIF89a"sv, 0},
+        ExifPlace{"NowhereInAStartAlone", "\xFF\xD8"sv, 0}),
+    [](const auto& row) { return std::string(row.param.Name); });
 #endif
 
-TEST_F(ConvertPictureFileTest, SerialNumbersNeverOverwriteAFile) {
+TEST_F(ConvertPictureFileTest, ATakenNameGetsTheNextSerialNumberAndADryRunPlansTheSame) {
     DateOnly();
     Picture("a.PMP");
     Picture("b.PMP");
-    tree.Write("O/1999-07-04 @14-05-09.jpg", "keep");
-    Convert(true);  // a dry run plans the names the run then writes
-    const Names planned = written;
-    written.clear();
+    tree.Write("O/" + DateName(), "keep");
+    config.DryRun = true;
     Convert();
-    EXPECT_EQ(written, planned);
-    EXPECT_EQ(FileNames(tree / "O"),
-              (Names{"1999-07-04 @14-05-09 #002.jpg", "1999-07-04 @14-05-09 #003.jpg",
-                     "1999-07-04 @14-05-09.jpg"}));
-    files.RacedFiles.insert((tree / "O/1999-07-04 @14-05-09 #004.jpg").string());
-    Convert();  // #004 is taken by someone else between the test and the naming
-    EXPECT_EQ(FileNames(tree / "O").size(), 6U);
-    EXPECT_EQ(ReadBytes(tree / "O/1999-07-04 @14-05-09.jpg"), (test::Bytes{'k', 'e', 'e', 'p'}));
-    EXPECT_EQ(ReadBytes(tree / "O/1999-07-04 @14-05-09 #006.jpg"), payload);
-    EXPECT_EQ(counters.NumberOfSerializedFiles, 6);  // the dry run's two, then all four
-    EXPECT_EQ(user.Position, 6);
-
-    options.SerialNumberMode = 2;  // "Always": the first attempt is 001
-    options.OutputPath = tree.Folder("Always").string();
+    const Names planned = events.Written;
+    events.Written.clear();
+    config.DryRun = false;
     Convert();
-    EXPECT_EQ(FileNames(tree / "Always"),
-              (Names{"1999-07-04 @14-05-09 #001.jpg", "1999-07-04 @14-05-09 #002.jpg"}));
-    EXPECT_EQ(counters.NumberOfSerializedFiles, 7);
+    EXPECT_EQ(events.Written, planned);
+    EXPECT_EQ(FileNames(output), (Names{DateName("002"), DateName("003"), DateName()}));
+    EXPECT_EQ(ReadBytes(output / DateName()), (test::Bytes{'k', 'e', 'e', 'p'}));
+}
 
-    // The last serial number is 32767: past it, the picture is not converted.
-    options.OutputPath = tree.Folder("Last").string();
+TEST_F(ConvertPictureFileTest, ANameTakenBySomeoneElseAfterItWasFoundFreeIsNotOverwritten) {
+    DateOnly();
+    Picture("a.PMP");
+    files.RacedFiles.insert((output / DateName()).string());
+    Convert();
+    EXPECT_EQ(FileNames(output), (Names{DateName("002"), DateName()}));
+    EXPECT_EQ(ReadBytes(output / DateName("002")), payload);
+    EXPECT_EQ(events.Serials, std::vector<std::int32_t>{2});
+}
+
+TEST_F(ConvertPictureFileTest, AlwaysASerialNumberStartsAt001) {
+    DateOnly();
+    Picture("a.PMP");
+    Picture("b.PMP");
+    config.Options.Serial = SerialNumbers::Always;
+    Convert();
+    EXPECT_EQ(FileNames(output), (Names{DateName("001"), DateName("002")}));
+    EXPECT_EQ(events.Serials, (std::vector<std::int32_t>{1, 2}));
+}
+
+TEST_F(ConvertPictureFileTest, PastTheLastSerialNumberThePictureIsNotConverted) {
+    DateOnly();
+    Picture("a.PMP");
+    Picture("b.PMP");
+    config.Options.Serial = SerialNumbers::Always;
     files.Taken = [](const std::string& path) {
         return path.find(" #") != std::string::npos && !path.ends_with(" #32767.jpg");
     };
     Convert();
-    EXPECT_EQ(FileNames(tree / "Last"), Names{"1999-07-04 @14-05-09 #32767.jpg"});
-    ASSERT_EQ(user.Prompts.size(), 1U);
-    EXPECT_TRUE(user.Prompts[0].ends_with(
-        "due to the following problem: Every serial number up to 32767 is taken for this "
-        "picture's name.\n\nRemainder of conversion will proceed normally."));
+    EXPECT_EQ(FileNames(output), Names{DateName("32767")});
+    EXPECT_EQ(events.Problems,
+              (Problems{Problem(Action::ConvertFile, source / "b.PMP", Cause::NoFreeName)}));
 }
 
-TEST_F(ConvertPictureFileTest, FilesThatCannotBeConvertedAreReportedAndKept) {
-    options.DeleteSourceFiles = 1;
-    const auto empty = tree.Write("S/empty.PMP", test::PmpFile({}, {}));  // no picture data
+TEST_F(ConvertPictureFileTest, APictureWithNoDataAfterItsHeaderIsReportedAndKept) {
+    config.Options.DeleteFiles = SourceDeletion::Pictures;
+    const auto empty = tree.Write("S/empty.PMP", test::PmpFile({}, {}));
+    Convert();
+    EXPECT_TRUE(fs::exists(empty));
+    EXPECT_TRUE(fs::is_empty(output));
+    EXPECT_EQ(events.Problems,
+              (Problems{Problem(Action::ConvertFile, empty, Cause::NoPictureData)}));
+}
+
+TEST_F(ConvertPictureFileTest, ANameTooLongEvenWithoutItsCommentFailsAndIsKept) {
+    config.Options.DeleteFiles = SourceDeletion::Pictures;
+    config.Options.DeviceName = std::string(300, 'D');
     const auto a = Picture("a.PMP");
-    options.DeviceName = std::string(300, 'D');
     Convert();
-    options.DeviceName = "../escape";  // a separator must not lead out of the folder
-    fs::remove(empty);
-    Convert();
-    options.DeviceName = "Sony DSC-F1";
-    files.WriteLimit = 100;  // the disk fills up
-    Convert();
-    files.WriteLimit = -1;
-#ifndef _WIN32  // Windows lets no one write to a file while it is converted
-    files.AfterOpening = [&](const File&) { fs::resize_file(a, 224); };  // cut short meanwhile
-    Convert();
-    EXPECT_EQ(user.Prompts.back(),
-              Unconverted(a, "Only 100 of its 1256 bytes of picture data could be copied"));
-    files.AfterOpening = [&](const File&) { std::ofstream(a, std::ios::app) << "more"; };  // grown
-    Convert();
-#endif
     EXPECT_TRUE(fs::exists(a));
-    EXPECT_TRUE(fs::is_empty(tree / "O"));
-    EXPECT_TRUE(FileNames(tree.Root()).empty());
-    EXPECT_EQ(counters.SourceObjectNumber, 0);
-    const Names& prompts = user.Prompts;
-    ASSERT_EQ(prompts.size(), static_cast<std::size_t>(counters.NumberOfFailedFiles));
-    ASSERT_GE(prompts.size(), 4U);
-    EXPECT_EQ(std::set<std::string>(prompts.begin(), prompts.begin() + 2),
-              (std::set<std::string>{
-                  Unconverted(a, test::NameTooLong()),
-                  Unconverted(empty, "The file holds no picture data after its 124-byte header")}));
-    EXPECT_NE(prompts[2].find("holds a character that a file name cannot hold"), std::string::npos);
-    EXPECT_EQ(prompts[3], Unconverted(a, "No space left on device"));
-    EXPECT_EQ(user.Messages[3].Title, "Convert");
-    EXPECT_EQ(user.Messages[3].Kind, MessageKind::Information);
+    EXPECT_EQ(events.Problems,
+              (Problems{SystemProblem(Action::ConvertFile, a, test::NameTooLong())}));
 }
 
-TEST_F(ConvertPictureFileTest, DeletionModes) {
-    const Names all = {"PSN00001.PMF", "PSN00001.PMP", "PSN00001.PMX", "notes.txt", "old.jpg"};
-    const std::pair<ListIndex, Names> cases[] = {
-        {0, all},
-        {1, {"PSN00001.PMF", "PSN00001.PMX", "notes.txt", "old.jpg"}},
-        {2, {"notes.txt", "old.jpg"}},
-        {3, all}};
-    for (const auto& [mode, left] : cases) {
-        Picture("PSN00001.PMP");
-        for (const char* other : {"PSN00001.PMX", "PSN00001.PMF", "notes.txt", "old.jpg"}) {
-            tree.Write(std::string("S/") + other, "x");
-        }
-        options.DeleteSourceFiles = mode;
-        Convert();
-        EXPECT_EQ(FileNames(tree / "S"), left) << mode;
-    }
-    EXPECT_EQ(counters.SourceObjectNumber, 4);  // only the PMP file is ever converted
-    // Its JPG file on the disk before the source goes: one flush for a folder's batch.
-    const std::string deleted = "delete:" + (tree / "S/PSN00001.").string();
-    ASSERT_EQ(files.Log.size(), 6U);
-    std::sort(files.Log.begin() + 4, files.Log.end());  // PMX and PMF as listed
-    EXPECT_EQ(files.Log, (Names{"durable", deleted + "PMP", "durable", deleted + "PMP",
-                                deleted + "PMF", deleted + "PMX"}));
-#ifndef _WIN32
-    EXPECT_EQ(files.Flushed, Names(2, (tree / "O").string()));
-#endif
-    // A flush that fails keeps every source: its JPG file may not be on the disk.
-    // The PMP file is reported; its PMX and PMF files stay with it.
-    files.FlushFailure = EIO;
-    options.DeleteSourceFiles = 2;
+TEST_F(ConvertPictureFileTest, ASeparatorInTheDeviceNameNeverLeadsOutOfTheFolder) {
+    config.Options.DeviceName = "../escape";
+    const auto a = Picture("a.PMP");
     Convert();
-    EXPECT_EQ(FileNames(tree / "S"), all);
-    EXPECT_EQ(user.Prompts,
-              (Names{Problem("Unable to delete source file", deleted.substr(7) + "PMP",
-                             std::generic_category().message(EIO))}));
+    ASSERT_EQ(events.Problems.size(), 1U);
+    EXPECT_EQ(events.Problems[0].Because.Why, Cause::InvalidName);
+    EXPECT_TRUE(FileNames(tree.Root()).empty());
+    EXPECT_TRUE(fs::is_empty(output));
+}
+
+TEST_F(ConvertPictureFileTest, AFullDiskLeavesNoPartOfAPicture) {
+    config.Options.DeleteFiles = SourceDeletion::Pictures;
+    const auto a = Picture("a.PMP");
+    files.WriteLimit = 100;
+    Convert();
+    EXPECT_TRUE(fs::exists(a));
+    EXPECT_TRUE(fs::is_empty(output));
+    EXPECT_EQ(
+        events.Problems,
+        (Problems{SystemProblem(Action::ConvertFile, a, std::generic_category().message(ENOSPC))}));
+}
+
+#ifndef _WIN32  // Windows lets no one write to a file while it is converted
+TEST_F(ConvertPictureFileTest, APictureCutShortWhileItIsCopiedIsNotConverted) {
+    const auto a = Picture("a.PMP");
+    files.AfterOpening = [&](const File&) { fs::resize_file(a, 224); };
+    Convert();
+    EXPECT_TRUE(fs::is_empty(output));
+    RunProblem cut = Problem(Action::ConvertFile, a, Cause::IncompleteCopy);
+    cut.Because.Copied = 100;
+    cut.Because.Expected = 1256;
+    EXPECT_EQ(events.Problems, Problems{cut});
+}
+
+TEST_F(ConvertPictureFileTest, APictureThatGrowsWhileItIsCopiedIsNotConverted) {
+    const auto a = Picture("a.PMP");
+    files.AfterOpening = [&](const File&) { std::ofstream(a, std::ios::app) << "more"; };
+    Convert();
+    EXPECT_TRUE(fs::is_empty(output));
+    ASSERT_EQ(events.Problems.size(), 1U);
+    EXPECT_EQ(events.Problems[0].Because.Why, Cause::IncompleteCopy);
+}
+#endif
+
+// Which sources each deletion mode takes: a PMP file and its other Sony
+// files, a text file and a JPG file beside them.
+struct Deletion {
+    const char* Name;
+    SourceDeletion Mode;
+    Names Left;
+};
+
+void PrintTo(const Deletion& deletion, std::ostream* out) {
+    *out << deletion.Name;
+}
+
+class DeletionModes : public ConvertPictureFileTest,
+                      public ::testing::WithParamInterface<Deletion> {};
+
+TEST_P(DeletionModes, TakeTheirOwnFilesOnly) {
+    Picture("PSN00001.PMP");
+    for (const char* other : {"PSN00001.PMX", "PSN00001.PMF", "notes.txt", "old.jpg"}) {
+        tree.Write(std::string("S/") + other, "x");
+    }
+    config.Options.DeleteFiles = GetParam().Mode;
+    Convert();
+    EXPECT_EQ(FileNames(source), GetParam().Left);
+    EXPECT_EQ(events.Written.size(), 1U);  // only the PMP file is ever converted
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachMode, DeletionModes,
+    ::testing::Values(
+        Deletion{"None",
+                 SourceDeletion::None,
+                 {"PSN00001.PMF", "PSN00001.PMP", "PSN00001.PMX", "notes.txt", "old.jpg"}},
+        Deletion{"Pictures",
+                 SourceDeletion::Pictures,
+                 {"PSN00001.PMF", "PSN00001.PMX", "notes.txt", "old.jpg"}},
+        Deletion{"AllSonyFiles", SourceDeletion::AllSonyFiles, {"notes.txt", "old.jpg"}}),
+    [](const auto& row) { return std::string(row.param.Name); });
+
+TEST_F(ConvertPictureFileTest, ASourceGoesOnlyOnceItsJpgFileIsOnTheDisk) {
+    Picture("PSN00001.PMP");
+    tree.Write("S/PSN00001.PMX", "x");
+    config.Options.DeleteFiles = SourceDeletion::AllSonyFiles;
+    Convert();
+    // One flush for the folder's batch, then the deletions: the PMP file
+    // first, its PMX file after it.
+    const std::string deleted = "delete:" + (source / "PSN00001.").string();
+    EXPECT_EQ(files.Log, (Names{"durable", deleted + "PMP", deleted + "PMX"}));
+#ifndef _WIN32
+    EXPECT_EQ(files.Flushed, Names{output.string()});
+#endif
+}
+
+TEST_F(ConvertPictureFileTest, AFailedFlushKeepsTheSourceAndItsCompanions) {
+    // Its JPG file may not be on the disk: the PMP file is reported; its PMX
+    // and PMF files stay with it.
+    Picture("PSN00001.PMP");
+    tree.Write("S/PSN00001.PMX", "x");
+    tree.Write("S/PSN00001.PMF", "x");
+    files.FlushFailure = EIO;
+    config.Options.DeleteFiles = SourceDeletion::AllSonyFiles;
+    Convert();
+    EXPECT_EQ(FileNames(source), (Names{"PSN00001.PMF", "PSN00001.PMP", "PSN00001.PMX"}));
+    EXPECT_EQ(events.Problems, (Problems{SystemProblem(Action::DeleteFile, source / "PSN00001.PMP",
+                                                       std::generic_category().message(EIO))}));
 }
 
 // Between its conversion and its deletion, each source but a is meddled with
@@ -296,7 +408,7 @@ TEST_P(ChangedSources, AreConvertedReportedAndKeptWhateverTheMedium) {
         {"d.PMP", true, false},  // replaced by a copy of the same bytes and time: a new inode
         {"e.PMP", true, true},   // a byte written, size kept and time put back exactly
     };
-    options.DeleteSourceFiles = 1;
+    config.Options.DeleteFiles = SourceDeletion::Pictures;
     const auto a = Picture("a.PMP");
     test::MakeReadOnly(a);
     const auto stamp = std::chrono::floor<std::chrono::seconds>(fs::last_write_time(a)) +
@@ -321,19 +433,17 @@ TEST_P(ChangedSources, AreConvertedReportedAndKeptWhateverTheMedium) {
         }
     };
     Convert();
-    EXPECT_EQ(counters.SourceObjectNumber, 5);
+    EXPECT_EQ(events.Written.size(), 5U);
     Names kept{"a.PMP"};
-    Names reports{Problem("Unable to delete source file", a.string(), test::Denied())};
+    Problems reports{SystemProblem(Action::DeleteFile, a, test::Denied())};
     for (const Meddling& row : rows) {
         if (unnumbered ? row.KeptOnUnnumberedMedia : row.KeptOnNumberedMedia) {
             kept.push_back(row.Name);
-            reports.push_back(Problem("Unable to delete source file",
-                                      (tree / "S" / row.Name).string(),
-                                      "It has changed since it was converted"));
+            reports.push_back(SystemProblem(Action::DeleteFile, source / row.Name, Changed));
         }
     }
-    EXPECT_EQ(test::FileNames(tree / "S"), kept);
-    EXPECT_EQ(test::Sorted(user.Prompts), reports);
+    EXPECT_EQ(FileNames(source), kept);
+    EXPECT_EQ(events.Problems, reports);
 }
 
 INSTANTIATE_TEST_SUITE_P(OnEveryMedium, ChangedSources, ::testing::Values(false, true),
@@ -344,9 +454,9 @@ INSTANTIATE_TEST_SUITE_P(OnEveryMedium, ChangedSources, ::testing::Values(false,
 #if defined(OSTREL_EXIF) && !defined(_WIN32)
 TEST_F(ConvertPictureFileTest, WhereOnlyTheBytesTellTheExifSegmentIsLeftOutOfTheComparison) {
     Exiv2ExifEncoder encoder;
-    exif = &encoder;
+    config.Exif = &encoder;
     files.Unnumbered = true;
-    options.DeleteSourceFiles = 1;
+    config.Options.DeleteFiles = SourceDeletion::Pictures;
     using namespace std::string_view_literals;
     constexpr auto jpeg = "\xFF\xD8\xFF\xE0\0\x10JFIF\0\1\1\0\0\1\0\1\0\0\xFF\xDB\0\3\7\xFF\xD9"sv;
     payload.assign(jpeg.begin(), jpeg.end());
@@ -360,63 +470,65 @@ TEST_F(ConvertPictureFileTest, WhereOnlyTheBytesTellTheExifSegmentIsLeftOutOfThe
         }
     };
     Convert();
-    EXPECT_EQ(FileNames(tree / "S"), Names{"changed.PMP"});
-    EXPECT_EQ(user.Prompts, Names{Problem("Unable to delete source file", changed.string(),
-                                          "It has changed since it was converted")});
+    EXPECT_EQ(FileNames(source), Names{"changed.PMP"});
+    EXPECT_EQ(events.Problems, (Problems{SystemProblem(Action::DeleteFile, changed, Changed)}));
 }
 #endif
 
 #ifndef _WIN32  // FIFOs, symbolic links and fork()
 TEST_F(ConvertPictureFileTest, EntriesThatAreNotPicturesAreReportedOnceAndNeverDeleted) {
-    options.DeleteSourceFiles = 2;
-    options.ProcessSubfolders = 1;
-    const auto a = Picture("a.PMP");
-    const auto b = Picture("b.PMP");
-    ::mkfifo((tree / "S/fifo.PMP").c_str(), 0666);
-    ::symlink("nowhere", (tree / "S/dangling.PMP").c_str());
+    config.Options.DeleteFiles = SourceDeletion::AllSonyFiles;
+    config.Options.Subfolders = SubfolderMode::Matching;
+    ::mkfifo((source / "fifo.PMP").c_str(), 0666);
+    ::symlink("nowhere", (source / "dangling.PMP").c_str());
     Picture("folder.PMP/c.PMP");
-    // Once the first picture is open, b.PMP (or a.PMP) becomes a FIFO that no
-    // one writes to: it must be refused, not waited on for ever.
-    fs::path swapped;
+    Convert();
+    EXPECT_EQ(events.Written.size(), 1U);  // c.PMP
+    EXPECT_EQ(
+        events.Problems,
+        (Problems{SystemProblem(Action::ConvertFile, source / "dangling.PMP",
+                                "No such file or directory"),
+                  SystemProblem(Action::ConvertFile, source / "fifo.PMP", NotARegularFile),
+                  Problem(Action::ConvertFile, source / "folder.PMP", Cause::FolderNotFile)}));
+    EXPECT_TRUE(fs::exists(source / "fifo.PMP") && fs::is_symlink(source / "dangling.PMP"));
+}
+
+TEST_F(ConvertPictureFileTest, APictureSwappedForAFifoIsRefusedNotWaitedOn) {
+    // Once a.PMP is open, b.PMP becomes a FIFO that no one writes to.
+    Picture("a.PMP");
+    const auto b = Picture("b.PMP");
     files.AfterOpening = [&](const File& file) {
-        if (swapped.empty()) {
-            swapped = file.Path == a.string() ? b : a;
-            fs::remove(swapped);
-            ::mkfifo(swapped.c_str(), 0666);
+        if (file.Name == "a.PMP") {
+            fs::remove(b);
+            ::mkfifo(b.c_str(), 0666);
         }
     };
     Convert();
-    EXPECT_EQ(counters.SourceObjectNumber, 2);  // the first of a and b, and c.PMP
-    EXPECT_EQ(counters.NumberOfFailedFiles, 4);
-    EXPECT_EQ(test::Sorted(user.Prompts),
-              test::Sorted({Unconverted(tree / "S/dangling.PMP", "No such file or directory"),
-                            Unconverted(swapped, "It is not a regular file"),
-                            Unconverted(tree / "S/fifo.PMP", "It is not a regular file"),
-                            Unconverted(tree / "S/folder.PMP", "It is a folder, not a file")}));
-    EXPECT_TRUE(fs::exists(tree / "S/fifo.PMP") && fs::is_symlink(tree / "S/dangling.PMP"));
+    EXPECT_EQ(events.Written.size(), 1U);
+    EXPECT_EQ(events.Problems, (Problems{SystemProblem(Action::ConvertFile, b, NotARegularFile)}));
 }
 
-TEST_F(ConvertPictureFileTest, OtherSonyFilesGoOnlyAfterThePictureOfTheirName) {
-    options.DeleteSourceFiles = 2;
+TEST_F(ConvertPictureFileTest, OtherSonyFilesGoOnlyAfterThePictureOfTheirNameInAnyCase) {
+    config.Options.DeleteFiles = SourceDeletion::AllSonyFiles;
     test::MakeReadOnly(Picture("A.PMP"));              // converted, and kept
-    ::symlink("nowhere", (tree / "S/B.PMP").c_str());  // no file at all
+    ::symlink("nowhere", (source / "B.PMP").c_str());  // no file at all
     tree.Write("S/C.PMP", "short");                    // not converted
     tree.Folder("S/D.PMP");
     Picture("E.PMP");  // changed after its conversion, before its deletion
     Picture("F.PMP");
     files.AfterOpening = [&](const File& file) {
         if (file.Name == "F.PMP") {
-            std::ofstream(tree / "S/E.PMP", std::ios::app) << "more";
+            std::ofstream(source / "E.PMP", std::ios::app) << "more";
         }
     };
     for (const std::string name :
-         {"A.PMX", "A.PMF", "B.PMX", "C.pmf", "D.PMX", "E.PMX", "f.pmx", "F.PMF", "G.PMX"}) {
+         {"a.pmx", "A.PMF", "B.PMX", "C.pmf", "D.PMX", "e.PmX", "f.pmx", "F.PMF", "G.PMX"}) {
         tree.Write("S/" + name, "x");
     }
     Convert();
     // F's go with it, and G.PMX, which has no picture, as any Sony file.
-    EXPECT_EQ(FileNames(tree / "S"), (Names{"A.PMF", "A.PMP", "A.PMX", "B.PMX", "C.PMP", "C.pmf",
-                                            "D.PMX", "E.PMP", "E.PMX"}));
+    EXPECT_EQ(FileNames(source), (Names{"A.PMF", "A.PMP", "B.PMX", "C.PMP", "C.pmf", "D.PMX",
+                                        "E.PMP", "a.pmx", "e.PmX"}));
 }
 
 TEST_F(ConvertPictureFileTest, AConversionKilledMidCopyLeavesNoPartialPicture) {
@@ -438,7 +550,7 @@ TEST_F(ConvertPictureFileTest, AConversionKilledMidCopyLeavesNoPartialPicture) {
     if (!WIFSIGNALED(status)) {
         GTEST_SKIP() << "The kernel's copy is not used on this file system";
     }
-    for (const auto& entry : fs::directory_iterator(tree / "O")) {
+    for (const auto& entry : fs::directory_iterator(output)) {
         EXPECT_EQ(entry.file_size(), payload.size()) << entry.path();
     }
 }

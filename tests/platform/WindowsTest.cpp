@@ -1,7 +1,7 @@
 // What only Windows has: its file names, drive roots, paths beyond 260
 // characters, the registry, and the first-run folders.
 
-#include "EngineFixture.h"
+#include "AppFixture.h"
 #include "RegistrySettingsStore.h"
 
 // After the services' headers, whose names windows.h would take for macros.
@@ -12,7 +12,7 @@ namespace {
 
 using test::Names;
 
-class WindowsOnly : public test::EngineFixture {};
+class WindowsOnly : public test::AppFixture {};
 
 TEST_F(WindowsOnly, NamesWindowsKeepsForDevicesAreRefusedAndTheirSourcesKept) {
     for (const char* name : {"CON", "con.txt", "Aux.jpg", "NUL", "COM1.jpg", "lpt9", "CON .jpg",

@@ -39,6 +39,10 @@ Folder FaultyFileSystem::EnterFolder(const Folder& parent, const Folder& listed)
     return SystemFileSystem::EnterFolder(parent, listed);
 }
 
+bool FaultyFileSystem::IsFileSystemTop(const Folder& folder) {
+    return (FileSystemTop && FileSystemTop(folder)) || SystemFileSystem::IsFileSystemTop(folder);
+}
+
 bool FaultyFileSystem::FileExists(const Folder& folder, const std::string& name) {
     const std::string path = JoinPath(folder.Path, name);
     const bool exists = (Taken && Taken(path)) || SystemFileSystem::FileExists(folder, name);

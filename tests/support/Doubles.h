@@ -83,6 +83,8 @@ public:
     std::function<void(const File&)> AfterOpening;     // meddles with a source once it is open
     std::function<void(const File&)> BeforeDeleting;   // ... or just before it is deleted
     std::function<void(const Folder&)> BeforeListing;  // may throw as a failed listing
+    // Folders to be taken for the top of a file system, besides the system's.
+    std::function<bool(const Folder&)> FileSystemTop;
     // Meddle with a listed subfolder just before it is entered, or removed.
     std::function<void(const Folder&)> BeforeEntering;
     std::function<void(const Folder&)> BeforeRemoving;
@@ -104,6 +106,7 @@ public:
     bool Unnumbered = false;
 
     Folder EnterFolder(const Folder& parent, const Folder& listed) override;
+    bool IsFileSystemTop(const Folder& folder) override;
     bool FileExists(const Folder& folder, const std::string& name) override;
     FolderListing ListFolder(const Folder& folder) override;
     std::unique_ptr<InputFile> OpenForReading(const Folder& folder, const File& file) override;
