@@ -185,7 +185,8 @@ std::optional<FileIdentity> ConvertPictureFile(ConversionRun& run, const File& f
         }
         std::array<std::uint8_t, HeaderSize> header{};
         ReadHeader(*in, header);
-        const PictureHistory history = ReadPictureHistory(header, file.Name, sourceFolder.Name);
+        const PictureHistory history =
+            ReadPictureHistory(header, file.Name, sourceFolder.Name, run.Options.CommentCodePage);
         NameParts parts = ComposeNameParts(history, run.Options);
 
         // The picture's names for every serial number, in this folder.
