@@ -87,7 +87,7 @@ bench: build
 # built with the same toolchain into $(WIN_BUILD)/deps; Qt and Exiv2 are
 # static builds of Debian's qt6-base and exiv2 sources, made once by
 # scripts/build-qt-windows and scripts/build-exiv2-windows into ~/.cache/ostrel
-# (about 32 minutes and one minute on two cores) and reused.
+# (about 32 minutes and half a minute on two cores) and reused.
 WIN_DEPS := $(CURDIR)/$(WIN_BUILD)/deps
 
 $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake:
