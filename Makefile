@@ -91,10 +91,10 @@ bench: build
 # The engine, the window (ostrel.exe), ostrel-convert.exe and their tests for
 # 64-bit Windows, built with MinGW-w64 into $(WIN_BUILD), and the zip file a
 # Windows user downloads. GoogleTest and CLI11 come from Debian's packages,
-# built with the same toolchain into $(WIN_BUILD)/deps; Qt is a static build
-# of Debian's qt6-base source, made once by scripts/build-qt-windows into
-# ~/.cache/ostrel (about 32 minutes on two cores) and reused. --exif needs
-# Exiv2 for Windows, which is not here.
+# built with the same toolchain into $(WIN_BUILD)/deps; Qt and Exiv2 are
+# static builds of Debian's qt6-base and exiv2 sources, made once by
+# scripts/build-qt-windows and scripts/build-exiv2-windows into ~/.cache/ostrel
+# (about 32 minutes and half a minute on two cores) and reused.
 WIN_DEPS := $(CURDIR)/$(WIN_BUILD)/deps
 
 $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake:
@@ -103,10 +103,14 @@ $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake:
 	cmake --build $(WIN_BUILD)/deps-build -j $(JOBS) --target install
 
 # The windows preset finds them there ($(WIN_DEPS) is its GTest_DIR and
-# CLI11_DIR), and Qt in $OSTREL_QT_PREFIX, the last line build-qt-windows prints.
+# CLI11_DIR), Qt in $OSTREL_QT_PREFIX and Exiv2 in $OSTREL_EXIV2_PREFIX, the
+# last lines that build-qt-windows and build-exiv2-windows print.
 $(WIN_BUILD)/build.ninja: CMakePresets.json $(WIN_DEPS)/lib/cmake/CLI11/CLI11Config.cmake
 	OSTREL_QT_PREFIX="$$(JOBS=$(JOBS) scripts/build-qt-windows | tail -n 1)" && \
-	    test -n "$$OSTREL_QT_PREFIX" && OSTREL_QT_PREFIX="$$OSTREL_QT_PREFIX" cmake --preset windows
+	OSTREL_EXIV2_PREFIX="$$(JOBS=$(JOBS) scripts/build-exiv2-windows | tail -n 1)" && \
+	    test -n "$$OSTREL_QT_PREFIX" && test -n "$$OSTREL_EXIV2_PREFIX" && \
+	    OSTREL_QT_PREFIX="$$OSTREL_QT_PREFIX" OSTREL_EXIV2_PREFIX="$$OSTREL_EXIV2_PREFIX" \
+	    cmake --preset windows
 
 windows:
 	@scripts/install-deps windows

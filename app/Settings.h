@@ -1,5 +1,5 @@
 #pragma once
-// Keeping the options between runs: the 21 keys under the application name
+// Keeping the options between runs: the 23 keys under the application name
 // "Ostrel <major>.<minor>", in the sections "Main" and "Advanced".
 
 #include <string>
@@ -19,7 +19,7 @@ std::string FormAppName(const std::string& title, int major, int minor);
 // loads as 2.
 StoredOptions LoadOptions(SettingsStore& store, const std::string& appName);
 
-// Writes all 21 keys.
+// Writes all 23 keys.
 void SaveOptions(SettingsStore& store, const std::string& appName, const StoredOptions& options);
 
 }  // namespace ostrel

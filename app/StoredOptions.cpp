@@ -1,8 +1,11 @@
 #include "StoredOptions.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <type_traits>
 #include <vector>
+
+#include "CodePage.h"
 
 namespace ostrel {
 namespace {
@@ -29,6 +32,23 @@ constexpr std::string_view JPGNameFormatEntries[] = {
     "History Data 2.x (with long attribute names)",
 };
 
+// The Windows ANSI code pages, each with its number as ostrel-convert takes it
+// and its entry in the list.
+struct CodePageChoice {
+    unsigned CodePage;
+    std::string_view Word;
+    std::string_view Entry;
+};
+constexpr CodePageChoice CodePageChoices[] = {
+    {874, "874", "Thai (874)"},         {932, "932", "Japanese (932)"},
+    {936, "936", "Chinese GBK (936)"},  {949, "949", "Korean (949)"},
+    {950, "950", "Chinese Big5 (950)"}, {1250, "1250", "Central European (1250)"},
+    {1251, "1251", "Cyrillic (1251)"},  {1252, "1252", "Western European (1252)"},
+    {1253, "1253", "Greek (1253)"},     {1254, "1254", "Turkish (1254)"},
+    {1255, "1255", "Hebrew (1255)"},    {1256, "1256", "Arabic (1256)"},
+    {1257, "1257", "Baltic (1257)"},    {1258, "1258", "Vietnamese (1258)"},
+};
+
 constexpr OptionWord SubfolderWords[] = {{"none", 0}, {"matching", 1}, {"top", 2}};
 constexpr OptionWord DeletionWords[] = {{"none", 0}, {"pmp", 1}, {"sony", 2}};
 constexpr OptionWord FormatWords[] = {{"1.x", 0}, {"2.x-short", 1}, {"2.x-long", 2}};
@@ -45,12 +65,15 @@ OptionField Text(const char* section, const char* key, std::string S::*field,
 }
 
 OptionField List(const char* key, ListIndex S::*field, std::span<const std::string_view> entries,
-                 const char* option, std::span<const OptionWord> words, const char* help) {
-    return {Main, key, OptionKind::List, field, entries, {}, option, words, help};
+                 const char* option, std::span<const OptionWord> words, const char* help,
+                 const char* section = Main) {
+    return {section, key, OptionKind::List, field, entries, {}, option, words, help};
 }
 
-OptionField Check(const char* key, CheckBox S::*field, const char* omitWord = nullptr) {
-    return {Advanced, key, OptionKind::Check, field, {}, {}, omitWord};
+// `option`: the word of --omit that unchecks it, or the flag that checks it.
+OptionField Check(const char* key, CheckBox S::*field, const char* option = nullptr,
+                  const char* help = nullptr) {
+    return {Advanced, key, OptionKind::Check, field, {}, {}, option, {}, help};
 }
 
 OptionField ModeOf(const char* key, Mode S::*field, std::array<const char*, 2> buttons,
@@ -59,6 +82,17 @@ OptionField ModeOf(const char* key, Mode S::*field, std::array<const char*, 2> b
 }
 
 const std::vector<OptionField>& Table() {
+    // The list's entries and ostrel-convert's words: the system's code page
+    // first, then each of the choices.
+    static const auto [codePageEntries, codePageWords] = [] {
+        std::vector<std::string_view> entries{"System default"};
+        std::vector<OptionWord> words{{"system", 0}};
+        for (const CodePageChoice& choice : CodePageChoices) {
+            words.emplace_back(choice.Word, static_cast<int>(entries.size()));
+            entries.push_back(choice.Entry);
+        }
+        return std::pair{entries, words};
+    }();
     static const std::vector<OptionField> table = {
         Text(Main, "SourcePath", &S::SourcePath),
         Text(Main, "OutputPath", &S::OutputPath),
@@ -93,6 +127,13 @@ const std::vector<OptionField>& Table() {
         Check("AddDeviceName", &S::AddDeviceName, "device"),
         Text(Advanced, "DeviceName", &S::DeviceName, "--device-name",
              "The device name put into the names"),
+        Check("WriteExifData", &S::WriteExifData, "--exif",
+              "Write the history into each JPG file as Exif data (dates, camera, flash, "
+              "exposure time, comment); the picture data is otherwise copied unchanged"),
+        List("CommentCodePage", &S::CommentCodePage, codePageEntries, "--code-page", codePageWords,
+             "The Windows code page the comments were written in (932 for Japanese); by "
+             "default Windows' own ANSI code page on Windows, and 1252 elsewhere",
+             Advanced),
     };
     return table;
 }
@@ -135,7 +176,27 @@ ConversionOptions EngineOptions(const StoredOptions& s) {
     include.Comment = s.ExtractComment != 0;
     include.DeviceName = s.AddDeviceName != 0;
     o.DeviceName = s.DeviceName;
+    const std::span<const unsigned> listed = CommentCodePages();
+    if (s.CommentCodePage >= 1 && static_cast<std::size_t>(s.CommentCodePage) <= listed.size()) {
+        o.CommentCodePage = listed[static_cast<std::size_t>(s.CommentCodePage) - 1];
+    } else if (const unsigned system = SystemCodePage();
+               std::find(listed.begin(), listed.end(), system) != listed.end()) {
+        o.CommentCodePage = system;
+    }
+    // Otherwise (a system whose ANSI code page is UTF-8, as Windows can be
+    // set), the comments are read as they always were.
     return o;
+}
+
+std::span<const unsigned> CommentCodePages() {
+    static const std::vector<unsigned> codePages = [] {
+        std::vector<unsigned> all;
+        for (const CodePageChoice& choice : CodePageChoices) {
+            all.push_back(choice.CodePage);
+        }
+        return all;
+    }();
+    return codePages;
 }
 
 long OptionField::Number(const StoredOptions& options) const {

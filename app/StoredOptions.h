@@ -1,6 +1,6 @@
 #pragma once
 // The options as the window shows them and the settings store keeps them: the
-// 21 values under the names of their controls and keys, with the first-run
+// 23 values under the names of their controls and keys, with the first-run
 // defaults, and the one table that describes each of them to loading and
 // saving, to the window's controls and to ostrel-convert's options.
 //
@@ -58,11 +58,22 @@ struct StoredOptions {
     CheckBox AddDeviceName = 1;
     std::string DeviceName = "Sony DSC-F1";
 
+    // Tab "Advanced", beside the name components: the history as Exif data
+    // in each JPG file too, and the code page the comments were written in
+    // (0: the system's; then those of CommentCodePages(), in order).
+    CheckBox WriteExifData = 0;
+    ListIndex CommentCodePage = 0;
+
     bool operator==(const StoredOptions&) const = default;
 };
 
-// What the engine makes of the stored options.
+// What the engine makes of the stored options. The Exif data is not among
+// them: the front that runs the conversion gives the run an Exif encoder.
 ConversionOptions EngineOptions(const StoredOptions& stored);
+
+// The Windows ANSI code pages a comment can be read in, as the list
+// CommentCodePage offers them after "System default".
+std::span<const unsigned> CommentCodePages();
 
 enum class OptionKind {
     Text,        // a text box
@@ -86,8 +97,9 @@ struct OptionField {
     std::array<const char*, 2> Buttons = {};         // Mode: the buttons of 1 and 2
 
     // How ostrel-convert sets it, if it does. A check box is switched off by
-    // the word `Option` of --omit; a list or mode takes one of `Words`, or,
-    // without words, is set to 1 by the flag; a text takes any text.
+    // the word `Option` of --omit, or, when `Option` is a flag ("--exif"),
+    // switched on by it; a list or mode takes one of `Words`, or, without
+    // words, is set to 1 by the flag; a text takes any text.
     const char* Option = nullptr;
     std::span<const OptionWord> Words = {};
     const char* Help = nullptr;

@@ -24,6 +24,12 @@ CLI::Option* Choice(CLI::App& app, const std::string& name, std::optional<int>& 
         ->type_name(names);
 }
 
+// A check box that an option of its own checks, rather than a word of --omit
+// that unchecks it.
+bool IsFlag(const OptionField& field) {
+    return std::string_view(field.Option).starts_with("--");
+}
+
 // What the line says of one stored option, if anything.
 struct Given {
     const OptionField* Field = nullptr;
@@ -53,7 +59,7 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
         if (field.Option == nullptr) {
             continue;
         }
-        if (field.Kind == OptionKind::Check) {
+        if (field.Kind == OptionKind::Check && !IsFlag(field)) {
             omitWords.emplace_back(field.Option);
         } else if (field.Kind != OptionKind::Text) {
             Given& g = given.emplace_back();
@@ -85,9 +91,6 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     Choice(app, "--file-time", fileTime, std::vector<OptionWord>{{"recorded", 0}, {"now", 1}},
            "Date each JPG file by the picture's recorded date-time, read as local time "
            "(the default), or leave it the time of conversion");
-    app.add_flag("--exif", command.Exif,
-                 "Write the history into each JPG file as Exif data (dates, camera, flash, "
-                 "exposure time, comment); the picture data is otherwise copied unchanged");
     app.add_flag("--dry-run", command.DryRun,
                  "Change nothing on disk; report what a real run would do");
     CLI::Option* print = app.add_flag("--print", command.Print,
@@ -141,7 +144,7 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
         }
     }
     for (const OptionField& field : OptionTable()) {
-        if (field.Kind == OptionKind::Check && field.Option != nullptr &&
+        if (field.Kind == OptionKind::Check && field.Option != nullptr && !IsFlag(field) &&
             std::find(omit.begin(), omit.end(), field.Option) != omit.end()) {
             field.SetNumber(o, 0);
         }

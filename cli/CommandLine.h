@@ -12,11 +12,11 @@
 namespace ostrel::cli {
 
 struct CommandLine {
-    // In the window's form, SOURCE and OUTPUT as its two folders.
+    // In the window's form, SOURCE and OUTPUT as its two folders, --exif as
+    // WriteExifData.
     StoredOptions Options;
     bool DryRun = false;
     FileTime Times = FileTime::Recorded;
-    bool Exif = false;
     bool Print = false;
     bool Print0 = false;  // each path ended by a NUL, for xargs -0
     bool Quiet = false;

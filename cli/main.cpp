@@ -80,12 +80,13 @@ int main(int argc, char* argv[]) {
     settings.Summarise = false;
 #ifdef OSTREL_EXIF
     std::optional<ostrel::Exiv2ExifEncoder> exif;
-    if (command.Exif) {
+    if (command.Options.WriteExifData != 0) {
         run.Exif = &exif.emplace();
     }
 #else
-    // A build without Exiv2 (the Windows one) cannot write Exif data.
-    if (command.Exif) {
+    // A build without Exiv2 cannot write Exif data, asked for on the line or
+    // in the window's stored options.
+    if (command.Options.WriteExifData != 0) {
         std::fputs("ostrel-convert: --exif is not available in this build.\n", stderr);
         return 2;
     }

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "CodePageText.h"
+
 namespace ostrel {
 
 // Which subfolders of the source folder are converted, and where to.
@@ -62,6 +64,8 @@ struct ConversionOptions {
     IllegalCharacters Illegal = IllegalCharacters::Translate;
     NameComponents Include = {};
     std::string DeviceName = "Sony DSC-F1";
+    // The Windows code page the comments' bytes are read in (DecodeCodePageText).
+    unsigned CommentCodePage = Windows1252;
 
     bool operator==(const ConversionOptions&) const = default;
 };

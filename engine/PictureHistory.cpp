@@ -1,8 +1,12 @@
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <utility>
+#include <vector>
 
 #include "PictureHistory.h"
+
+#include "CodePageText.h"
 
 namespace ostrel {
 namespace {
@@ -141,44 +145,22 @@ std::int32_t ShotNumberOf(std::string_view fileName) {
     return FiveDigitsAt3(fileName);
 }
 
-// Appends the UTF-8 form of one Windows-1252 byte.
-void AppendWindows1252(std::string& out, std::uint8_t byte) {
-    // 0x80..0x9F; the five bytes Windows-1252 leaves undefined keep their own value.
-    static constexpr std::array<char16_t, 32> High = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-    };
-    const char32_t code = byte >= 0x80 && byte <= 0x9F ? High[byte - 0x80] : byte;
-    if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-}
-
-std::string DecodeComment(std::span<const std::uint8_t, HeaderSize> header) {
-    std::string kept;
+std::string DecodeComment(std::span<const std::uint8_t, HeaderSize> header, unsigned codePage) {
+    std::vector<std::uint8_t> kept;
     for (std::size_t i = CommentOffset; i < CommentOffset + CommentLength; ++i) {
         if (header[i] >= 32) {
-            kept.push_back(static_cast<char>(header[i]));
+            kept.push_back(header[i]);
         }
     }
-    const auto first = kept.find_first_not_of(' ');
-    if (first == std::string::npos) {
+    // No trail byte of a double-byte code page is a blank, so the blanks are
+    // taken off before the characters are read.
+    const auto blank = [](std::uint8_t byte) { return byte == ' '; };
+    const auto first = std::find_if_not(kept.begin(), kept.end(), blank);
+    const auto last = std::find_if_not(kept.rbegin(), kept.rend(), blank).base();
+    if (first >= last) {
         return {};
     }
-    const auto last = kept.find_last_not_of(' ');
-    std::string comment;
-    for (std::size_t i = first; i <= last; ++i) {
-        AppendWindows1252(comment, static_cast<std::uint8_t>(kept[i]));
-    }
-    return comment;
+    return DecodeCodePageText(std::span(first, last), codePage);
 }
 
 DateTime DecodeAt(std::span<const std::uint8_t, HeaderSize> header, std::size_t offset) {
@@ -189,7 +171,8 @@ DateTime DecodeAt(std::span<const std::uint8_t, HeaderSize> header, std::size_t 
 }  // namespace
 
 PictureHistory ReadPictureHistory(std::span<const std::uint8_t, HeaderSize> header,
-                                  std::string_view fileName, std::string_view folderName) {
+                                  std::string_view fileName, std::string_view folderName,
+                                  unsigned codePage) {
     PictureHistory history;
     history.RecordedDateTime = DecodeAt(header, RecordedOffset);
     history.RevisedDateTime = DecodeAt(header, RevisedOffset);
@@ -198,7 +181,7 @@ PictureHistory ReadPictureHistory(std::span<const std::uint8_t, HeaderSize> head
     history.ShutterSpeed = ShutterSpeedOf(
         static_cast<std::uint16_t>(header[ShutterOffset] << 8 | header[ShutterOffset + 1]));
     history.Quality = QualityOf(header[QualityOffset]);
-    history.Comment = DecodeComment(header);
+    history.Comment = DecodeComment(header, codePage);
     history.AlbumNumber = AlbumNumberOf(folderName);
     history.ShotNumber = ShotNumberOf(fileName);
     return history;

@@ -54,8 +54,10 @@ struct PictureHistory {
 
 // Decodes a history header. Every byte value decodes; there is no failure.
 // `fileName` is the PMP file's own name and `folderName` the own name of the
-// folder that directly holds it.
+// folder that directly holds it. The comment's bytes are characters of the
+// Windows code page `codePage` (DecodeCodePageText).
 PictureHistory ReadPictureHistory(std::span<const std::uint8_t, HeaderSize> header,
-                                  std::string_view fileName, std::string_view folderName);
+                                  std::string_view fileName, std::string_view folderName,
+                                  unsigned codePage);
 
 }  // namespace ostrel

@@ -172,8 +172,8 @@ std::optional<ConvertedPicture> ConvertPictureFile(ConversionRun& run, const Fil
             throw ConversionProblem{{Cause::NoPictureData}};
         }
         ReadHeader(*in, converted.Header);
-        const PictureHistory history =
-            ReadPictureHistory(converted.Header, file.Name, sourceFolder.Name);
+        const PictureHistory history = ReadPictureHistory(
+            converted.Header, file.Name, sourceFolder.Name, run.Options.CommentCodePage);
         NameParts parts = ComposeNameParts(history, run.Options);
 
         // The picture's names for every serial number, in this folder.

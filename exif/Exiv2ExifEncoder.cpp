@@ -16,6 +16,11 @@ std::string ExifDateTime(const DateTime& value) {
     return text;
 }
 
+bool IsAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 }  // namespace
 
 Exiv2ExifEncoder::Exiv2ExifEncoder() {
@@ -44,8 +49,15 @@ std::vector<std::uint8_t> Exiv2ExifEncoder::Encode(const PictureHistory& history
                 Exiv2::URational(exposure->Numerator, exposure->Denominator);
         }
         if (!history.Comment.empty()) {
-            exif["Exif.Image.ImageDescription"] = history.Comment;
-            exif["Exif.Photo.UserComment"] = "charset=Unicode " + history.Comment;
+            // ImageDescription is ASCII by definition, and readers take other
+            // bytes there each in their own way; UserComment says its
+            // character set, and photo libraries read it in any language.
+            if (IsAscii(history.Comment)) {
+                exif["Exif.Image.ImageDescription"] = history.Comment;
+                exif["Exif.Photo.UserComment"] = "charset=Ascii " + history.Comment;
+            } else {
+                exif["Exif.Photo.UserComment"] = "charset=Unicode " + history.Comment;
+            }
         }
         Exiv2::ExifParser::encode(tiff, Exiv2::littleEndian, exif);
     } catch (const Exiv2::AnyError& error) {

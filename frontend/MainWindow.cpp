@@ -152,6 +152,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         box->raise();
     }
     ui_->AboutButton->raise();  // it lies over the end of a check box
+    // The box is kept (and its stored value with it) where it cannot work.
+    ui_->WriteExifData->setVisible(services_.Exif != nullptr);
     // Labels write from the top, so a label's text stands level with the box
     // beside it.
     for (QLabel* label : findChildren<QLabel*>()) {
@@ -168,7 +170,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
                                                 ui_->ProcessSubfolders,
                                                 ui_->DeleteSourceFiles,
                                                 ui_->DeleteSourceSubfolders,
-                                                ui_->JPGNameFormat};
+                                                ui_->JPGNameFormat,
+                                                ui_->CommentCodePage};
     for (QWidget* box : boxes) {
         box->installEventFilter(this);
     }
@@ -293,6 +296,7 @@ void MainWindow::Convert() {
     stopRequested_ = false;
     closeAfterRun_ = false;
     const RunConfig run{.Options = EngineOptions(options),
+                        .Exif = options.WriteExifData != 0 ? services_.Exif : nullptr,
                         .StopRequested = [this] { return stopRequested_; }};
     try {
         RunConversionRequest(services_.Files, *this, folders, run, settings);

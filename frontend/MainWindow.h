@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "DateTime.h"
+#include "ExifEncoder.h"
 #include "FileDialog.h"
 #include "FileSystem.h"
 #include "MessageBox.h"
@@ -31,6 +32,9 @@ struct MainWindowServices {
     FileDialog& Dialog;
     Shell& DesktopShell;
     std::function<DateTime()> Clock;  // the local date and time
+    // What writes the Exif data of the box "Exif data for photo libraries";
+    // without one (a build without Exiv2), the box is not shown.
+    ExifEncoder* Exif = nullptr;
 };
 
 class MainWindow : public QWidget, public UserInteraction {

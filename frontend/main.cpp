@@ -5,6 +5,9 @@
 #include <QScreen>
 #include <csignal>
 
+#ifdef OSTREL_EXIF
+#include "Exiv2ExifEncoder.h"
+#endif
 #include "MainWindow.h"
 #include "QtFileDialog.h"
 #include "QtMessageBox.h"
@@ -36,7 +39,13 @@ int main(int argc, char* argv[]) {
     ostrel::QtFileDialog dialog;
     const std::unique_ptr<ostrel::Shell> shell = ostrel::MakeSystemShell();
 
-    ostrel::MainWindow window({*files, messages, settings, dialog, *shell, LocalNow});
+#ifdef OSTREL_EXIF
+    ostrel::Exiv2ExifEncoder exifEncoder;
+    ostrel::ExifEncoder* exif = &exifEncoder;
+#else
+    ostrel::ExifEncoder* exif = nullptr;
+#endif
+    ostrel::MainWindow window({*files, messages, settings, dialog, *shell, LocalNow, exif});
     messages.SetParent(&window);
     dialog.SetParent(&window);
     if (const QScreen* screen = window.screen()) {

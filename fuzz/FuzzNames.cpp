@@ -106,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view folderName = Take(rest);
     const ConversionOptions engineOptions = OptionsFrom(options, Take(rest));
 
-    const PictureHistory history = ReadPictureHistory(header, fileName, folderName);
+    const PictureHistory history =
+        ReadPictureHistory(header, fileName, folderName, engineOptions.CommentCodePage);
     Require(IsValidUtf8(history.Comment));
     Require(history.AlbumNumber >= -1 && history.ShotNumber >= -1);
 

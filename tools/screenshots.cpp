@@ -14,6 +14,9 @@
 #include <cstdio>
 
 #include "AboutWindow.h"
+#ifdef OSTREL_EXIF
+#include "Exiv2ExifEncoder.h"
+#endif
 #include "MainWindow.h"
 #include "QtSettingsStore.h"
 
@@ -96,8 +99,14 @@ int main(int argc, char* argv[]) {
     ostrel::QtSettingsStore settings(settingsFolder.path());
     const auto files = ostrel::MakeSystemFileSystem();
     Unused unused;
+#ifdef OSTREL_EXIF
+    ostrel::Exiv2ExifEncoder encoder;  // the box shows as in the program
+    ostrel::ExifEncoder* exif = &encoder;
+#else
+    ostrel::ExifEncoder* exif = nullptr;
+#endif
     ostrel::MainWindow window({*files, unused, settings, unused, unused,
-                               [] { return ostrel::DateTime{1999, 7, 4, 14, 5, 9}; }});
+                               [] { return ostrel::DateTime{1999, 7, 4, 14, 5, 9}; }, exif});
     window.findChild<QLineEdit*>("SourcePath")->setText("/media/camera/PICTURES");
     window.findChild<QLineEdit*>("OutputPath")->setText("/home/me/Pictures/Camera");
     window.show();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "CodePage.h"
 #include "Doubles.h"
 #include "Settings.h"
 
@@ -17,7 +20,7 @@ std::string Stored(const test::MemorySettingsStore& store, const std::string& ap
     return text;
 }
 
-TEST(Settings, FirstRunLoadsDefaultsAndSavesAll21Keys) {
+TEST(Settings, FirstRunLoadsDefaultsAndSavesEveryKey) {
     EXPECT_EQ(FormAppName("Ostrel", 2, 8), "Ostrel 2.8");
     test::MemorySettingsStore store;
     StoredOptions loaded = LoadOptions(store, "Ostrel 2.8");
@@ -26,12 +29,14 @@ TEST(Settings, FirstRunLoadsDefaultsAndSavesAll21Keys) {
     loaded.SourcePath = loaded.OutputPath = "C:\\";
     SaveOptions(store, "Ostrel 2.8", loaded);
     EXPECT_EQ(Stored(store, "Ostrel 2.8"),
-              "Advanced/AddDeviceName=1;Advanced/AddSerialNumber=1;Advanced/DeviceName=Sony "
+              "Advanced/AddDeviceName=1;Advanced/AddSerialNumber=1;Advanced/CommentCodePage=0;"
+              "Advanced/DeviceName=Sony "
               "DSC-F1;Advanced/ExtractAlbumNumber=1;Advanced/ExtractComment=1;Advanced/"
               "ExtractEdited=1;Advanced/ExtractEditedDifferent=1;Advanced/ExtractFlash=1;Advanced/"
               "ExtractLensOrientation=1;Advanced/ExtractQuality=1;Advanced/ExtractRecorded=1;"
               "Advanced/ExtractShotNumber=1;Advanced/ExtractShutter=1;Advanced/"
-              "IllegalCharacters=1;Advanced/SerialNumberMode=1;Main/DeleteSourceFiles=0;Main/"
+              "IllegalCharacters=1;Advanced/SerialNumberMode=1;Advanced/WriteExifData=0;"
+              "Main/DeleteSourceFiles=0;Main/"
               "DeleteSourceSubfolders=0;Main/JPGNameFormat=1;Main/OutputPath=C:\\;Main/"
               "ProcessSubfolders=0;Main/SourcePath=C:\\;");
     EXPECT_EQ(LoadOptions(store, "Ostrel 2.9").JPGNameFormat, 1);  // another release: its own
@@ -51,7 +56,9 @@ TEST(Settings, UnloadableValuesFallBackToTheirDefaults) {
         {"Advanced", "ExtractEditedDifferent", "2x"},
         {"Advanced", "SerialNumberMode", "256"},  // past 8 bits
         {"Advanced", "IllegalCharacters", "-1"},
-        {"Advanced", "ExtractComment", "0"},  // these three load as stored
+        {"Advanced", "WriteExifData", "2"},
+        {"Advanced", "CommentCodePage", "15"},  // past the list's fifteen entries
+        {"Advanced", "ExtractComment", "0"},    // these three load as stored
         {"Main", "SourcePath", ""},
         {"Advanced", "DeviceName", ""},
     };
@@ -136,7 +143,34 @@ TEST(EngineOptions, EachStoredValueReachesItsOwnEngineOption) {
         EXPECT_EQ(with(box, CheckBox(0)), expected);
     }
     EXPECT_EQ(with(&S::AddSerialNumber, CheckBox(0)), defaults);
+    EXPECT_EQ(with(&S::WriteExifData, CheckBox(1)), defaults);  // the run's encoder's business
     EXPECT_EQ(with(&S::DeviceName, std::string("Mine")).DeviceName, "Mine");
+}
+
+TEST(EngineOptions, EachCodePageOfTheListIsTheOneItsEntryAndWordName) {
+    const OptionField& field =
+        *std::find_if(OptionTable().begin(), OptionTable().end(),
+                      [](const OptionField& f) { return f.Key == std::string("CommentCodePage"); });
+    const std::span<const unsigned> codePages = CommentCodePages();
+    ASSERT_EQ(field.Entries.size(), codePages.size() + 1);
+    ASSERT_EQ(field.Words.size(), codePages.size() + 1);
+    EXPECT_EQ(field.Entries[0], "System default");
+    EXPECT_EQ(field.Words[0], (OptionWord{"system", 0}));
+    EXPECT_EQ(codePages.front(), 874U);
+    for (std::size_t i = 0; i < codePages.size(); ++i) {
+        const std::string number = std::to_string(codePages[i]);
+        StoredOptions stored;
+        stored.CommentCodePage = static_cast<ListIndex>(i + 1);
+        EXPECT_EQ(EngineOptions(stored).CommentCodePage, codePages[i]);
+        EXPECT_TRUE(field.Entries[i + 1].ends_with(" (" + number + ")")) << field.Entries[i + 1];
+        EXPECT_EQ(field.Words[i + 1], (OptionWord{number, static_cast<int>(i + 1)}));
+    }
+    // The system's own, and what no entry is, read as the system's.
+    for (const ListIndex index : {0, -1, 15}) {
+        EXPECT_EQ(EngineOptions(StoredOptions{.CommentCodePage = index}).CommentCodePage,
+                  SystemCodePage())
+            << index;
+    }
 }
 
 }  // namespace

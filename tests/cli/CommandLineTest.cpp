@@ -142,7 +142,7 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo)
         "--subfolders top --delete-files sony --delete-empty-subfolders --format 1.x --serial "
         "always --revised always --illegal remove --omit recorded,album,shot --omit lens --omit "
         "flash,shutter,quality,revised,comment,device --device-name Mine --dry-run --print "
-        "--quiet --file-time now --exif src out");
+        "--quiet --file-time now --exif --code-page 932 src out");
     EXPECT_TRUE(Parse("--print0 a b").Command->Print0);
     ASSERT_TRUE(parsed.Command);
     StoredOptions expected;
@@ -157,10 +157,12 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo)
     expected.ExtractQuality = expected.ExtractEdited = expected.ExtractComment = 0;
     expected.AddDeviceName = 0;
     expected.DeviceName = "Mine";
+    expected.WriteExifData = 1;
+    expected.CommentCodePage = 2;  // "Japanese (932)"
     EXPECT_EQ(parsed.Command->Options, expected);
     EXPECT_TRUE(parsed.Command->DryRun && parsed.Command->Print && parsed.Command->Quiet);
-    EXPECT_TRUE(parsed.Command->Times == FileTime::Now && parsed.Command->Exif);
-    EXPECT_TRUE(Parse("a b").Command->Times == FileTime::Recorded && !Parse("a b").Command->Exif);
+    EXPECT_TRUE(parsed.Command->Times == FileTime::Now);
+    EXPECT_TRUE(Parse("a b").Command->Times == FileTime::Recorded);
     EXPECT_EQ(Parse("--format 2.x-long a b").Command->Options.JPGNameFormat, 2);
 
     // Without options, the first-run defaults; --from-settings, every choice
@@ -177,7 +179,8 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo)
     EXPECT_EQ(Parse("--from-settings --subfolders none --format 2.x-long a b").Command->Options,
               stored);
 
-    for (const char* line : {"only-one", "--format 3.x a b", "--omit colour a b", "a b c"}) {
+    for (const char* line : {"only-one", "--format 3.x a b", "--omit colour a b", "a b c",
+                             "--code-page 1200 a b", "--omit exif a b"}) {
         const cli::Parsed bad = Parse(line);
         EXPECT_FALSE(bad.Command);
         EXPECT_EQ(bad.ExitStatus, 2);
@@ -396,17 +399,20 @@ TEST(ExitStatus, IsOneForEveryKindOfProblemARunStepsPast) {
 }
 #endif
 
-#ifndef _WIN32  // no Exiv2 in the Windows build, no Pillow under Wine
+#ifndef _WIN32  // no Pillow under Wine: JapaneseWindows.sh reads the Windows build's
 TEST(PhotoLibraries, FindTheRecordedDateInTheFileTimesAndTheExifData) {
     test::TempTree tree;
     const test::Bytes sample = test::ReadBytes(fs::path(OSTREL_SAMPLES) / "PIC00001/PSN00001.PMP");
     const test::Bytes jpeg(sample.begin() + 124, sample.end());
-    // Flash 1 and shutter code 500; codes outside the tables.
-    test::Header fired{.Comment = "Caf\xE9"}, unknown{.Shutter = 40000, .Flash = 2};
+    // Flash 1 and shutter code 500; codes outside the tables. A comment in
+    // ASCII is the description too; any other only the user comment.
+    test::Header fired{.Comment = "Caf\xE9"},
+        unknown{.Comment = "Paris", .Shutter = 40000, .Flash = 2};
     fired.Revised[3] = 10;
     tree.Write("S/PSN00001.PMP", test::PmpFile(fired, jpeg));
     tree.Write("S/PSN00002.PMP", test::PmpFile(unknown, jpeg));
     tree.Write("S/PSN00003.PMP", test::PmpFile(unknown, {'n', 'o', 't'}));
+    tree.Write("S/PSN00004.PMP", test::PmpFile({}, jpeg));
     const fs::path out = tree.Folder("O");
     const Result result =
         RunConvert({"--exif", "--quiet", "--format", "1.x", "--omit",
@@ -414,8 +420,10 @@ TEST(PhotoLibraries, FindTheRecordedDateInTheFileTimesAndTheExifData) {
                    tree.Folder("home"));
     EXPECT_EQ(result.Status, 1);  // not every picture got the Exif data asked for
     EXPECT_TRUE(result.Out.ends_with("\n\n1 JPG file written without Exif data.\n")) << result.Out;
-    const std::string pictures =
-        " '" + out.string() + "/PSN001.jpg' '" + out.string() + "/PSN002.jpg'";
+    std::string pictures;
+    for (const char* name : {"PSN001.jpg", "PSN002.jpg", "PSN004.jpg"}) {
+        pictures += " '" + (out / name).string() + "'";
+    }
     EXPECT_EQ(std::system(("/usr/bin/python3 '" OSTREL_READ_EXIF "'" + pictures + " >'" +
                            (tree / "read").string() + "'")
                               .c_str()),
@@ -423,10 +431,38 @@ TEST(PhotoLibraries, FindTheRecordedDateInTheFileTimesAndTheExifData) {
     const test::Bytes read = test::ReadBytes(tree / "read");
     const std::string dates = "1999:07:04 14:05:09 | 1999:07:04 14:05:09";
     EXPECT_EQ(std::string(read.begin(), read.end()),
-              "SONY | DSC-F1 | 1999:07:04 10:05:09 | " + dates + " | 1 | 1/30 | Café | Café\n" +
-                  "SONY | DSC-F1 | 1999:07:04 14:05:09 | " + dates + " | - | - | - | -\n");
+              "SONY | DSC-F1 | 1999:07:04 10:05:09 | " + dates +
+                  " | 1 | 1/30 | - | UNICODE Café\n" + "SONY | DSC-F1 | 1999:07:04 14:05:09 | " +
+                  dates + " | - | - | Paris | ASCII Paris\n" +
+                  "SONY | DSC-F1 | 1999:07:04 14:05:09 | " + dates + " | 1 | 1/30 | - | -\n");
 }
 #endif
+
+TEST(CodePages, AJapaneseCommentKeepsItsCharactersAndWithoutTheOptionLinuxNamesStayAsTheyWere) {
+    test::TempTree tree;
+    // Half-width katakana, a blank, two kanji, a katakana whose second byte
+    // is 0x5C (a backslash in ASCII) and a colon.
+    tree.Write("S/PSN00001.PMP",
+               test::PmpFile({.Comment = "\xB6\xD2\xD7 \x8A\xBF\x8E\x9A\x83\x5C:"}, {0xFF, 0xD8}));
+    const std::string start =
+        "{DT=1999-07-04 @14-05-09}{DV=Sony DSC-F1{LE=Forward}{FL=Y}"
+        "{SP=033ms}{CP=Standard}}{VO=001}{CO=";
+    const auto convert = [&](test::Names arguments, const char* output) {
+        arguments.insert(arguments.end(), {"--print", "--quiet", (tree / "S").string(),
+                                           tree.Folder(output).string()});
+        const Result result = RunConvert(arguments, tree.Folder("home"));
+        EXPECT_EQ(result.Status, 0) << result.Err;
+        return result.Out.substr(0, result.Out.find('\n'));
+    };
+    EXPECT_EQ(convert({"--code-page", "932"}, "Japanese"),
+              (tree / "Japanese" / "").string() + start +
+                  "\uFF76\uFF92\uFF97 \u6F22\u5B57\u30BD[Colon]}.jpg");
+#ifndef _WIN32
+    EXPECT_EQ(convert({}, "Western"),
+              (tree / "Western" / "").string() + start +
+                  "\u00B6\u00D2\u00D7 \u0160\u00BF\u017D\u0161\u0192[Backslash][Colon]}.jpg");
+#endif
+}
 
 TEST(Samples, ConvertToTheExpectedNamesWithTheirPicturesIntact) {
     test::TempTree tree;

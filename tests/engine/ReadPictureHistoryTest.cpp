@@ -4,6 +4,9 @@
 #include <iconv.h>
 #endif
 
+#include <tuple>
+
+#include "CodePageText.h"
 #include "ComposeFileName.h"
 #include "PictureHistory.h"
 #include "TempTree.h"
@@ -12,9 +15,10 @@ namespace ostrel {
 namespace {
 
 PictureHistory Decode(const test::Header& header, std::string_view file = "x.PMP",
-                      std::string_view folder = "x") {
+                      std::string_view folder = "x", unsigned codePage = Windows1252) {
     const test::Bytes bytes = test::PmpFile(header, {});
-    return ReadPictureHistory(std::span<const std::uint8_t, HeaderSize>(bytes), file, folder);
+    return ReadPictureHistory(std::span<const std::uint8_t, HeaderSize>(bytes), file, folder,
+                              codePage);
 }
 
 // The lens, flash, shutter speed and quality as names write them.
@@ -41,8 +45,8 @@ std::int32_t ShotNumberOf(std::string_view file) {
     return Decode({}, file, "x").ShotNumber;
 }
 
-std::string Comment(std::string raw) {
-    return Decode({.Comment = std::move(raw)}).Comment;
+std::string Comment(std::string raw, unsigned codePage = Windows1252) {
+    return Decode({.Comment = std::move(raw)}, "x.PMP", "x", codePage).Comment;
 }
 
 TEST(ReadPictureHistory, DecodesEveryFieldFromItsOffset) {
@@ -121,6 +125,50 @@ TEST(ReadPictureHistory, CommentDropsControlBytesAndTrimsBlanks) {
     }
     ::iconv_close(windows1252);
 #endif
+}
+
+// On Linux through iconv, on Windows through MultiByteToWideChar: both give
+// these the same.
+TEST(ReadPictureHistory, EachCodePageReadsItsOwnCharacters) {
+    const std::tuple<unsigned, const char*, const char*> cases[] = {
+        {874, "\xA1", "\u0E01"},      // ko kai
+        {932, "\xB1", "\uFF71"},      // half-width katakana a
+        {932, "\x8A\xBF", "\u6F22"},  // kan (a kanji)
+        {936, "\xD6\xD0", "\u4E2D"},  // zhong
+        {949, "\xC7\xD1", "\uD55C"},  // han
+        {950, "\xA4\xA4", "\u4E2D"},  // zhong
+        {1250, "\xA5", "\u0104"},     // A with ogonek
+        {1251, "\xC0", "\u0410"},     // Cyrillic A
+        {1252, "\xE9", "\u00E9"},     // e acute
+        {1253, "\xC1", "\u0391"},     // Alpha
+        {1254, "\xF0", "\u011F"},     // g breve
+        {1255, "\xE0", "\u05D0"},     // alef
+        {1256, "\xC7", "\u0627"},     // alef
+        {1257, "\xC0", "\u0104"},     // A with ogonek
+        {1258, "\xC2", "\u00C2"},     // A circumflex, which iconv holds for a tone mark
+    };
+    for (const auto& [codePage, bytes, text] : cases) {
+        EXPECT_EQ(Comment(std::string("a") + bytes + "b", codePage), std::string("a") + text + "b")
+            << codePage;
+    }
+}
+
+TEST(ReadPictureHistory, DoubleByteCommentsReadPairsAndNeverGiveAControlCharacter) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"\xB6\xD2\xD7 \x8A\xBF\x8E\x9A", "\uFF76\uFF92\uFF97 \u6F22\u5B57"},
+        {"\x83\x4A\x83\x81\x83\x89", "\u30AB\u30E1\u30E9"},
+        {"\xE0\x40", "\u6F3E"},                // lead bytes from 0xE0 on too
+        {"\x83\x5C\x95\x5C", "\u30BD\u8868"},  // a trail byte 0x5C is no backslash
+        {"\x83\x01\x4A", "\u30AB"},            // bytes below 32 go first
+        {"\x85\x41", "\uFFFDA"},               // no pair: the ASCII character stays
+        {"\x85\x81", "\uFFFD"},                // no pair
+        {"A\x83", "A\uFFFD"},                  // a lead byte at the end
+        {"A\x83  ", "A\uFFFD"},
+        {"\x80\xA0\x7F\xF0\x40", "\uFFFD\uFFFD\uFFFD\uFFFD"},  // none printable
+    };
+    for (const auto& [bytes, text] : cases) {
+        EXPECT_EQ(Comment(bytes, 932), text) << bytes;
+    }
 }
 
 TEST(ReadPictureHistory, DatesCarryEveryOutOfRangeValue) {

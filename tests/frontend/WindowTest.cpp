@@ -17,6 +17,9 @@
 
 #include "AboutWindow.h"
 #include "Doubles.h"
+#ifdef OSTREL_EXIF
+#include "Exiv2ExifEncoder.h"
+#endif
 #include "LinkLabel.h"
 #include "MainWindow.h"
 #include "QtFileDialog.h"
@@ -118,8 +121,9 @@ protected:
     ~WindowTest() override { qputenv("HOME", home_); }
 
     void Open() {
-        window = std::make_unique<MainWindow>(MainWindowServices{
-            files, user, settings, dialog, shell, [] { return DateTime{2002, 3, 14, 9, 5, 7}; }});
+        window = std::make_unique<MainWindow>(
+            MainWindowServices{files, user, settings, dialog, shell,
+                               [] { return DateTime{2002, 3, 14, 9, 5, 7}; }, exif});
         dialog.SetParent(window.get());
         window->show();
     }
@@ -195,6 +199,12 @@ protected:
     QSettings ini{Shown(tree / "settings/Ostrel 2.8.conf"), QSettings::IniFormat};
     QtFileDialog dialog;
     test::FakeShell shell;
+#ifdef OSTREL_EXIF
+    Exiv2ExifEncoder encoder;
+    ExifEncoder* exif = &encoder;
+#else
+    ExifEncoder* exif = nullptr;
+#endif
     std::unique_ptr<MainWindow> window;
 
 private:
@@ -458,6 +468,45 @@ TEST_F(WindowTest, EachControlLoadsAndSavesItsOwnOptionAndEnablesItsOwnPair) {
     EXPECT_EQ(LoadOptions(settings, "Ostrel 2.8"), changed);
 }
 
+#ifdef OSTREL_EXIF
+TEST_F(WindowTest, TheExifBoxPutsTheHistoryIntoEachJpgFileAndOnlyThen) {
+    const test::Bytes picture{0xFF, 0xD8, 0xFF, 0xD9};
+    tree.Write("S/PSN00001.PMP", test::PmpFile({.Comment = "Paris"}, picture));
+    Open();
+    SetText("SourcePath", tree / "S");
+    const auto convert = [&](const char* output) {
+        SetText("OutputPath", tree.Folder(output));
+        Click("OKButton");
+        return test::ReadBytes(tree / output /
+                               "{DT=1999-07-04 @14-05-09}{DV=Sony DSC-F1{LE=Forward}{FL=Y}"
+                               "{SP=033ms}{CP=Standard}}{VO=001}{CO=Paris}.jpg");
+    };
+    EXPECT_EQ(convert("Plain"), picture);
+    Get<QCheckBox>("WriteExifData")->setChecked(true);
+    const test::Bytes withExif = convert("Exif");
+    const test::Bytes segment = encoder.Encode(
+        ReadPictureHistory(std::span<const std::uint8_t, HeaderSize>(
+                               test::PmpFile({.Comment = "Paris"}, {}).data(), HeaderSize),
+                           "PSN00001.PMP", "S", Windows1252));
+    test::Bytes expected{0xFF, 0xD8};
+    expected.insert(expected.end(), segment.begin(), segment.end());
+    expected.insert(expected.end(), {0xFF, 0xD9});
+    EXPECT_EQ(withExif, expected);
+    window->close();
+    EXPECT_EQ(Stored("Advanced/WriteExifData"), "1");
+}
+#endif
+
+TEST_F(WindowTest, WithoutAnExifEncoderTheExifBoxIsNotShownAndKeepsItsStoredValue) {
+    ini.setValue("Advanced/WriteExifData", "1");
+    exif = nullptr;
+    Open();
+    Get<QTabWidget>("TabStrip1")->setCurrentIndex(1);
+    EXPECT_FALSE(Get<QCheckBox>("WriteExifData")->isVisible());
+    window->close();
+    EXPECT_EQ(Stored("Advanced/WriteExifData"), "1");
+}
+
 TEST_F(WindowTest, TheOutputPickerListsEveryFileAndTakesOnlyAnExistingFolder) {
     tree.Write("Out/README", "");
     Open();
@@ -699,6 +748,12 @@ TEST(WindowsRegistry, TheWindowsOptionsAreWhereOstrelConvertReadsThem) {
     EXPECT_EQ(convert.Read(app, "Other", "SourcePath", "none"), "none");
     QSettings native(QSettings::NativeFormat, QSettings::UserScope, "Ostrel", ToQt(app));
     EXPECT_EQ(native.childGroups(), QStringList{"Main"});
+    // Every option, the Exif box and the comments' code page among them.
+    StoredOptions options;
+    options.WriteExifData = 1;
+    options.CommentCodePage = 2;
+    SaveOptions(window, app, options);
+    EXPECT_EQ(LoadOptions(convert, app), options);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ostrel\\Ostrel Window Test 0.0");
 }
 #endif
