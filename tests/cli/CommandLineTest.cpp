@@ -184,7 +184,7 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo)
         EXPECT_EQ(bad.Error.rfind("ostrel-convert: ", 0), 0U) << bad.Error;
     }
     EXPECT_NE(Parse("--help").Output.find("--delete-empty-subfolders"), std::string::npos);
-    EXPECT_EQ(Parse("--version").Output, "ostrel-convert 2.08.0014\n");
+    EXPECT_EQ(Parse("--version").Output, "ostrel-convert 2.8.0.14\n");
 }
 
 TEST_F(CommandLineTest, TellsWhatHappenedByWhatItPrintsAndItsExitStatus) {
