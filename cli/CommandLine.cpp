@@ -32,9 +32,17 @@ struct Given {
     std::optional<std::string> Text;
 };
 
+// Whether the store holds "Main"/`key` at all: only a missing key reads back
+// as either of two different fallbacks.
+bool Holds(SettingsStore& store, const std::string& application, const std::string& key) {
+    return store.Read(application, "Main", key, "0") != "0" ||
+           store.Read(application, "Main", key, "1") != "1";
+}
+
 }  // namespace
 
-Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore& store) {
+Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore& store,
+                        Offers offers) {
     CLI::App app{
         "Converts Sony DSC-F1 PMP picture files in SOURCE to JPG files in OUTPUT,\n"
         "naming each from its history data, as Ostrel's OK button does.",
@@ -42,8 +50,8 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     app.set_version_flag("--version", std::string("ostrel-convert ") + identity::VersionText);
 
     std::string source, output;
-    app.add_option("SOURCE", source, "The PMP source folder")->required();
-    app.add_option("OUTPUT", output, "The JPG output folder")->required();
+    CLI::Option* sourceGiven = app.add_option("SOURCE", source, "The PMP source folder");
+    CLI::Option* outputGiven = app.add_option("OUTPUT", output, "The JPG output folder");
 
     // The stored options that the line can set, in the table's order: lists
     // and modes, then --omit for the check boxes, then texts.
@@ -67,6 +75,7 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     }
     app.add_option("--omit", omit, "Leave these out of the names")
         ->delimiter(',')
+        ->allow_extra_args(false)  // one list each time, SOURCE and OUTPUT being optional
         ->check(CLI::IsMember(omitWords))
         ->type_name("LIST");
     for (const OptionField& field : OptionTable()) {
@@ -81,13 +90,18 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     bool fromSettings = false;
     CommandLine command;
     app.add_flag("--from-settings", fromSettings,
-                 "Start from the options stored by the Ostrel window, not the defaults");
+                 "Start from the options stored by the Ostrel window, not the defaults; "
+                 "without SOURCE and OUTPUT, also from its folders");
     Choice(app, "--file-time", fileTime, std::vector<OptionWord>{{"recorded", 0}, {"now", 1}},
            "Date each JPG file by the picture's recorded date-time, read as local time "
            "(the default), or leave it the time of conversion");
-    app.add_flag("--exif", command.Exif,
-                 "Write the history into each JPG file as Exif data (dates, camera, flash, "
-                 "exposure time, comment); the picture data is otherwise copied unchanged");
+    CLI::Option* exif =
+        app.add_flag("--exif", command.Exif,
+                     "Write the history into each JPG file as Exif data (dates, camera, flash, "
+                     "exposure time, comment); the picture data is otherwise copied unchanged");
+    if (!offers.Exif) {
+        exif->group("");  // not listed, and refused below by name
+    }
     app.add_flag("--dry-run", command.DryRun,
                  "Change nothing on disk; report what a real run would do");
     CLI::Option* print = app.add_flag("--print", command.Print,
@@ -97,6 +111,18 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
                  "xargs -0); the summary then goes to standard error")
         ->excludes(print);
     app.add_flag("--quiet", command.Quiet, "Show no progress bar");
+
+    // Both folders, or with --from-settings neither (the stored ones).
+    app.callback([&] {
+        if (fromSettings && sourceGiven->empty() && outputGiven->empty()) {
+            return;
+        }
+        for (const CLI::Option* folder : {sourceGiven, outputGiven}) {
+            if (folder->empty()) {
+                throw CLI::RequiredError(folder->get_name());
+            }
+        }
+    });
 
     Parsed parsed;
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -115,22 +141,43 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
         return parsed;
     }
 
+    if (command.Exif && !offers.Exif) {
+        parsed.ExitStatus = 2;
+        parsed.Error = "ostrel-convert: --exif is not available in this build.\n";
+        return parsed;
+    }
     if (fileTime == 1) {
         command.Times = FileTime::Now;
     }
     StoredOptions& o = command.Options;
+    // No folder on the line: --from-settings takes the stored ones, if any.
+    const bool storedFolders = sourceGiven->empty();
+    bool foldersFound = !storedFolders;
     if (fromSettings) {
         const std::string appName = FormAppName(identity::Title, identity::Major, identity::Minor);
         if (const std::optional<SettingsProblem> problem = store.Unreadable(appName)) {
             parsed.Error += "ostrel-convert: Unable to read the settings file \"" + problem->Where +
-                            "\" due to the following problem: " + problem->Why +
-                            ". The first-run options are used.\n";
+                            "\" due to the following problem: " + problem->Why + "." +
+                            (storedFolders ? "" : " The first-run options are used.") + "\n";
         } else {
             o = LoadOptions(store, appName);
+            foldersFound = foldersFound || (Holds(store, appName, "SourcePath") &&
+                                            Holds(store, appName, "OutputPath"));
         }
     }
-    o.SourcePath = source;
-    o.OutputPath = output;
+    if (!foldersFound) {
+        // The first run's folders would be no one's choice.
+        parsed.ExitStatus = 2;
+        parsed.Error += "ostrel-convert: No folders are stored: give SOURCE and OUTPUT.\n";
+        return parsed;
+    }
+    if (storedFolders) {
+        parsed.Error += "The stored folders are used: PMP source folder \"" + o.SourcePath +
+                        "\", JPG output folder \"" + o.OutputPath + "\".\n";
+    } else {
+        o.SourcePath = source;
+        o.OutputPath = output;
+    }
     for (const Given& g : given) {
         if (g.Number) {
             g.Field->SetNumber(o, *g.Number);
