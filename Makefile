@@ -121,12 +121,15 @@ windows:
 # in a Wine prefix of their own ($(WIN_BUILD)/wine); needs no display. Then
 # the window itself, on Xvfb in a fresh Wine prefix (scripts/windows-smoke-test),
 # with a screenshot in $(WIN_BUILD)/screenshots/windows-main.png, which is
-# what docs/screenshots/windows-main.png shows. Last the installer, installed
-# and uninstalled silently in another fresh Wine prefix.
+# what docs/screenshots/windows-main.png shows. Last the installer, in another
+# fresh Wine prefix on Xvfb: page by page, with a screenshot of each page in
+# $(WIN_BUILD)/screenshots (installer-1-welcome.png is what
+# docs/screenshots/windows-installer.png shows), and silently, also while the
+# programs run.
 test-windows: windows
 	ctest --preset windows -j $(JOBS)
 	scripts/windows-smoke-test $(WIN_BUILD) $(WIN_BUILD)/screenshots/windows-main.png
-	scripts/windows-installer-test $(WIN_BUILD)/ostrel-*-setup.exe
+	scripts/windows-installer-test $(WIN_BUILD)/ostrel-*-setup.exe $(WIN_BUILD)/screenshots
 
 # The faults of tests/mutants.txt planted one at a time, each built in
 # build-mutants/ and tested there: the share of them that the tests catch.

@@ -30,6 +30,11 @@ bool IsFlag(const OptionField& field) {
     return std::string_view(field.Option).starts_with("--");
 }
 
+// The option that asks for Exif data, which a build without Exiv2 lacks.
+bool IsExif(const OptionField& field) {
+    return std::string_view(field.Option) == "--exif";
+}
+
 // What the line says of one stored option, if anything.
 struct Given {
     const OptionField* Field = nullptr;
@@ -38,9 +43,17 @@ struct Given {
     std::optional<std::string> Text;
 };
 
+// Whether the store holds "Main"/`key` at all: only a missing key reads back
+// as either of two different fallbacks.
+bool Holds(SettingsStore& store, const std::string& application, const std::string& key) {
+    return store.Read(application, "Main", key, "0") != "0" ||
+           store.Read(application, "Main", key, "1") != "1";
+}
+
 }  // namespace
 
-Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore& store) {
+Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore& store,
+                        Offers offers) {
     CLI::App app{
         "Converts Sony DSC-F1 PMP picture files in SOURCE to JPG files in OUTPUT,\n"
         "naming each from its history data, as Ostrel's OK button does.",
@@ -48,8 +61,8 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     app.set_version_flag("--version", std::string("ostrel-convert ") + identity::VersionText);
 
     std::string source, output;
-    app.add_option("SOURCE", source, "The PMP source folder")->required();
-    app.add_option("OUTPUT", output, "The JPG output folder")->required();
+    CLI::Option* sourceGiven = app.add_option("SOURCE", source, "The PMP source folder");
+    CLI::Option* outputGiven = app.add_option("OUTPUT", output, "The JPG output folder");
 
     // The stored options that the line can set, in the table's order: lists
     // and modes, then --omit for the check boxes, then texts.
@@ -65,7 +78,10 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
             Given& g = given.emplace_back();
             g.Field = &field;
             if (field.Words.empty()) {
-                app.add_flag(field.Option, g.Flag, field.Help);
+                CLI::Option* flag = app.add_flag(field.Option, g.Flag, field.Help);
+                if (IsExif(field) && !offers.Exif) {
+                    flag->group("");  // not listed, and refused below by name
+                }
             } else {
                 Choice(app, field.Option, g.Number, field.Words, field.Help);
             }
@@ -73,6 +89,7 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     }
     app.add_option("--omit", omit, "Leave these out of the names")
         ->delimiter(',')
+        ->allow_extra_args(false)  // one list each time, SOURCE and OUTPUT being optional
         ->check(CLI::IsMember(omitWords))
         ->type_name("LIST");
     for (const OptionField& field : OptionTable()) {
@@ -87,7 +104,8 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     bool fromSettings = false;
     CommandLine command;
     app.add_flag("--from-settings", fromSettings,
-                 "Start from the options stored by the Ostrel window, not the defaults");
+                 "Start from the options stored by the Ostrel window, not the defaults; "
+                 "without SOURCE and OUTPUT, also from its folders");
     Choice(app, "--file-time", fileTime, std::vector<OptionWord>{{"recorded", 0}, {"now", 1}},
            "Date each JPG file by the picture's recorded date-time, read as local time "
            "(the default), or leave it the time of conversion");
@@ -100,6 +118,18 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
                  "xargs -0); the summary then goes to standard error")
         ->excludes(print);
     app.add_flag("--quiet", command.Quiet, "Show no progress bar");
+
+    // Both folders, or with --from-settings neither (the stored ones).
+    app.callback([&] {
+        if (fromSettings && sourceGiven->empty() && outputGiven->empty()) {
+            return;
+        }
+        for (const CLI::Option* folder : {sourceGiven, outputGiven}) {
+            if (folder->empty()) {
+                throw CLI::RequiredError(folder->get_name());
+            }
+        }
+    });
 
     Parsed parsed;
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -118,22 +148,45 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
         return parsed;
     }
 
+    for (const Given& g : given) {
+        if (g.Flag && IsExif(*g.Field) && !offers.Exif) {
+            parsed.ExitStatus = 2;
+            parsed.Error = "ostrel-convert: --exif is not available in this build.\n";
+            return parsed;
+        }
+    }
     if (fileTime == 1) {
         command.Times = FileTime::Now;
     }
     StoredOptions& o = command.Options;
+    // No folder on the line: --from-settings takes the stored ones, if any.
+    const bool storedFolders = sourceGiven->empty();
+    bool foldersFound = !storedFolders;
     if (fromSettings) {
         const std::string appName = FormAppName(identity::Title, identity::Major, identity::Minor);
         if (const std::optional<SettingsProblem> problem = store.Unreadable(appName)) {
             parsed.Error += "ostrel-convert: Unable to read the settings file \"" + problem->Where +
-                            "\" due to the following problem: " + problem->Why +
-                            ". The first-run options are used.\n";
+                            "\" due to the following problem: " + problem->Why + "." +
+                            (storedFolders ? "" : " The first-run options are used.") + "\n";
         } else {
             o = LoadOptions(store, appName);
+            foldersFound = foldersFound || (Holds(store, appName, "SourcePath") &&
+                                            Holds(store, appName, "OutputPath"));
         }
     }
-    o.SourcePath = source;
-    o.OutputPath = output;
+    if (!foldersFound) {
+        // The first run's folders would be no one's choice.
+        parsed.ExitStatus = 2;
+        parsed.Error += "ostrel-convert: No folders are stored: give SOURCE and OUTPUT.\n";
+        return parsed;
+    }
+    if (storedFolders) {
+        parsed.Error += "The stored folders are used: PMP source folder \"" + o.SourcePath +
+                        "\", JPG output folder \"" + o.OutputPath + "\".\n";
+    } else {
+        o.SourcePath = source;
+        o.OutputPath = output;
+    }
     for (const Given& g : given) {
         if (g.Number) {
             g.Field->SetNumber(o, *g.Number);

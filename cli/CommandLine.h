@@ -31,8 +31,17 @@ struct Parsed {
     std::string Error;
 };
 
+// What this build offers beyond the engine: --help lists only that, and the
+// rest is refused by name.
+struct Offers {
+    bool Exif = false;  // --exif, built with Exiv2
+};
+
 // Options start from the first-run defaults, or, with --from-settings, from
 // what the window stored in `store`; options given on the line override both.
-Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore& store);
+// SOURCE and OUTPUT are both needed, except with --from-settings, which takes
+// the stored folders when neither is given (and says so on standard error).
+Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore& store,
+                        Offers offers);
 
 }  // namespace ostrel::cli

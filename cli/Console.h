@@ -11,6 +11,10 @@ namespace ostrel::cli {
 // arguments after the program's name, as UTF-8.
 std::vector<std::string> PrepareConsole(int argc, char* argv[]);
 
+// Text for people to read (help, the version) with the system's line ends:
+// CRLF on Windows, where a file or a pipe that holds it is read that way.
+std::string SystemLineEnds(const std::string& text);
+
 // True when the stream is a terminal, where a progress bar can be drawn.
 bool IsTerminal(std::FILE* stream);
 

@@ -14,6 +14,10 @@ std::vector<std::string> PrepareConsole(int argc, char* argv[]) {
     return std::vector<std::string>(argv + 1, argv + argc);
 }
 
+std::string SystemLineEnds(const std::string& text) {
+    return text;
+}
+
 bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) != 0;
 }

@@ -34,6 +34,17 @@ std::vector<std::string> PrepareConsole(int, char*[]) {
     return arguments;
 }
 
+std::string SystemLineEnds(const std::string& text) {
+    std::string lines;
+    for (const char c : text) {
+        if (c == '\n') {
+            lines += '\r';
+        }
+        lines += c;
+    }
+    return lines;
+}
+
 bool IsTerminal(std::FILE* stream) {
     return ::_isatty(::_fileno(stream)) != 0;
 }

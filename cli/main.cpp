@@ -50,6 +50,12 @@ private:
     int error_ = 0;
 };
 
+#ifdef OSTREL_EXIF
+constexpr ostrel::cli::Offers Offered{.Exif = true};
+#else
+constexpr ostrel::cli::Offers Offered{};
+#endif
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -57,8 +63,8 @@ int main(int argc, char* argv[]) {
     ostrel::cli::CatchStopSignals();
     StandardOutput out;
     const std::unique_ptr<ostrel::SettingsStore> store = ostrel::MakeUserSettingsStore();
-    const ostrel::cli::Parsed parsed = ostrel::cli::ParseCommandLine(arguments, *store);
-    out.Write(parsed.Output);
+    const ostrel::cli::Parsed parsed = ostrel::cli::ParseCommandLine(arguments, *store, Offered);
+    out.Write(ostrel::cli::SystemLineEnds(parsed.Output));
     std::fputs(parsed.Error.c_str(), stderr);
     if (out.Failed()) {
         out.Report();

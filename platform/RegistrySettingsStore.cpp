@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "Utf16.h"
 
@@ -25,17 +28,39 @@ std::string RegistrySettingsStore::Read(const std::string& application, const st
                                         const std::string& key, const std::string& fallback) {
     const std::wstring subkey = SubkeyOf(application, section);
     const std::wstring name = Utf16(key);
+    // A text, or a number as a hand edit or a deployment tool stores it, read
+    // as the window's QSettings reads it: a signed decimal, an unexpanded text.
+    constexpr DWORD kinds =
+        RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND | RRF_RT_REG_DWORD | RRF_RT_REG_QWORD;
+    DWORD type = 0;
     DWORD bytes = 0;
-    if (::RegGetValueW(HKEY_CURRENT_USER, subkey.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
-                       nullptr, &bytes) != ERROR_SUCCESS) {
+    std::vector<BYTE> data;
+    LSTATUS status = ERROR_MORE_DATA;
+    while (status == ERROR_MORE_DATA) {  // until it holds still
+        status = ::RegGetValueW(HKEY_CURRENT_USER, subkey.c_str(), name.c_str(), kinds, &type,
+                                nullptr, &bytes);
+        if (status == ERROR_SUCCESS) {
+            data.assign(bytes + sizeof(wchar_t), 0);
+            bytes = static_cast<DWORD>(data.size());
+            status = ::RegGetValueW(HKEY_CURRENT_USER, subkey.c_str(), name.c_str(), kinds, &type,
+                                    data.data(), &bytes);
+        }
+    }
+    if (status != ERROR_SUCCESS) {
         return fallback;
     }
-    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
-    bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (::RegGetValueW(HKEY_CURRENT_USER, subkey.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
-                       value.data(), &bytes) != ERROR_SUCCESS) {
-        return fallback;
+    if (type == REG_DWORD) {
+        std::int32_t number = 0;
+        std::memcpy(&number, data.data(), sizeof number);
+        return std::to_string(number);
     }
+    if (type == REG_QWORD) {
+        std::int64_t number = 0;
+        std::memcpy(&number, data.data(), sizeof number);
+        return std::to_string(number);
+    }
+    std::wstring value(data.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(value.data(), data.data(), value.size() * sizeof(wchar_t));
     value.resize(wcsnlen(value.c_str(), value.size()));
     std::string text = Utf8(value);
     if (text.size() >= 2 && text[0] == kMark && text[1] == kMark) {

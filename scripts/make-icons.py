@@ -2,13 +2,16 @@
 """Draws Ostrel's icon (16, 32, 48, 128 and 256 pixels) and the Calvenor logo
 (35 pixels, and 70 for screens scaled to 200%) as PNG files, and the icon as
 SVG, into frontend/icons/, and the icon's sizes together as ostrel.ico, the
-icon of the Windows programs. Pure Python, no packages."""
+icon of the Windows programs; and the picture beside the first and last
+pages of the Windows installer, packaging/windows/wizard.bmp. Pure Python,
+no packages."""
 import math
 import os
 import struct
 import zlib
 
 HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "frontend", "icons")
+WINDOWS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "packaging", "windows")
 
 
 def png(path, size, pixel):
@@ -59,6 +62,40 @@ def ico(path, pngs):
         offset += len(data)
     with open(path, "wb") as f:
         f.write(head + entries + b"".join(images))
+
+
+def bmp(path, width, height, pixel):
+    """Writes a 24-bit BMP file, as NSIS takes it; pixel(x, y) gives (r, g, b)
+    for pixel coordinates."""
+    n = 4  # samples per axis, for smooth edges
+    rows = []
+    for y in range(height - 1, -1, -1):  # bottom row first
+        row = bytearray()
+        for x in range(width):
+            acc = [0.0, 0.0, 0.0]
+            for sy in range(n):
+                for sx in range(n):
+                    sample = pixel(x + (sx + 0.5) / n, y + (sy + 0.5) / n)
+                    acc = [a + c for a, c in zip(acc, sample)]
+            row += bytes(round(c / (n * n)) for c in reversed(acc))  # blue, green, red
+        row += bytes(-len(row) % 4)
+        rows.append(bytes(row))
+    data = b"".join(rows)
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(header + info + data)
+
+
+def wizard(x, y):
+    # The icon on a white tile, high on a blue that darkens downwards.
+    top, size = 44, 116
+    left = (164 - size) / 2
+    if rounded(x, y, left - 8, top - 8, left + size + 8, top + size + 8, 14):
+        r, g, b, a = icon((x - left) / size, (y - top) / size)
+        return tuple(c * a + 255 * (1 - a) for c in (r, g, b))
+    t = y / 314
+    return tuple(g * (1 - t) + b * t for g, b in zip(GLASS, BODY))
 
 
 def rounded(x, y, x0, y0, x1, y1, r):
@@ -117,3 +154,4 @@ if __name__ == "__main__":
         f.write(SVG)
     ico(os.path.join(HERE, "ostrel.ico"),
         [os.path.join(HERE, f"ostrel-{size}.png") for size in (16, 32, 48, 256)])
+    bmp(os.path.join(WINDOWS, "wizard.bmp"), 164, 314, wizard)

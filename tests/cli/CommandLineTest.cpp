@@ -127,10 +127,10 @@ protected:
         return RunConvert(arguments, tree.Folder("home"));
     }
 
-    // Parses the words of `line`.
-    cli::Parsed Parse(const std::string& line) {
+    // Parses the words of `line`, in a build that offers what `offers` says.
+    cli::Parsed Parse(const std::string& line, cli::Offers offers = {.Exif = true}) {
         std::istringstream in(line);
-        return cli::ParseCommandLine({std::istream_iterator<std::string>(in), {}}, store);
+        return cli::ParseCommandLine({std::istream_iterator<std::string>(in), {}}, store, offers);
     }
 
     test::TempTree tree;
@@ -187,7 +187,66 @@ TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo)
         EXPECT_EQ(bad.Error.rfind("ostrel-convert: ", 0), 0U) << bad.Error;
     }
     EXPECT_NE(Parse("--help").Output.find("--delete-empty-subfolders"), std::string::npos);
-    EXPECT_EQ(Parse("--version").Output, "ostrel-convert 2.08.0014\n");
+    EXPECT_EQ(Parse("--version").Output, "ostrel-convert 2.8.0.14\n");
+}
+
+TEST_F(CommandLineTest, FromSettingsWithoutFoldersTakesTheStoredOnesAndSaysWhich) {
+    const std::string noFolders =
+        "ostrel-convert: No folders are stored: give SOURCE and OUTPUT.\n";
+    EXPECT_EQ(Parse("--from-settings").Error, noFolders);
+    store.Write("Ostrel 2.8", "Main", "SourcePath", "/cards/one");
+    const cli::Parsed half = Parse("--from-settings --quiet");
+    EXPECT_FALSE(half.Command);
+    EXPECT_EQ(half.ExitStatus, 2);
+    EXPECT_EQ(half.Error, noFolders);
+
+    store.Write("Ostrel 2.8", "Main", "OutputPath", "0");  // a folder named as a fallback
+    store.Write("Ostrel 2.8", "Main", "JPGNameFormat", "0");
+    const cli::Parsed stored = Parse("--from-settings --quiet");
+    ASSERT_TRUE(stored.Command);
+    EXPECT_EQ(stored.Command->Options.SourcePath, "/cards/one");
+    EXPECT_EQ(stored.Command->Options.OutputPath, "0");
+    EXPECT_EQ(stored.Command->Options.JPGNameFormat, 0);
+    EXPECT_EQ(stored.Error,
+              "The stored folders are used: PMP source folder \"/cards/one\", JPG output folder "
+              "\"0\".\n");
+    EXPECT_EQ(Parse("--from-settings a b").Command->Options.SourcePath, "a");
+    EXPECT_EQ(Parse("--from-settings a b").Error, "");
+
+    // One folder alone is one missing, with or without the stored ones.
+    for (const char* line : {"--from-settings a", "a", ""}) {
+        const cli::Parsed bad = Parse(line);
+        EXPECT_EQ(bad.ExitStatus, 2) << line;
+        EXPECT_EQ(bad.Error, std::string("ostrel-convert: ") + (*line ? "OUTPUT" : "SOURCE") +
+                                 " is required\nRun with --help for more information.\n")
+            << line;
+    }
+}
+
+TEST_F(CommandLineTest, HelpListsOnlyWhatTheBuildOffersAndTheRestIsRefusedByName) {
+    EXPECT_NE(Parse("--help", {.Exif = true}).Output.find("--exif"), std::string::npos);
+    EXPECT_EQ(Parse("--help", {}).Output.find("--exif"), std::string::npos);
+    const cli::Parsed refused = Parse("--exif a b", {});
+    EXPECT_FALSE(refused.Command);
+    EXPECT_EQ(refused.ExitStatus, 2);
+    EXPECT_EQ(refused.Error, "ostrel-convert: --exif is not available in this build.\n");
+}
+
+TEST(Help, WrittenToAFileHasTheSystemsLineEnds) {
+    test::TempTree tree;
+    const Result result = RunConvert({"--help"}, tree.Folder("home"));
+    EXPECT_EQ(result.Status, 0);
+    const auto count = [&result](const std::string& end) {
+        std::size_t found = 0;
+        for (auto at = result.Out.find(end); at != std::string::npos;
+             at = result.Out.find(end, at + 1)) {
+            ++found;
+        }
+        return found;
+    };
+    EXPECT_GT(count("\n"), 20U);
+    EXPECT_EQ(count("\r\n"), test::Windows ? count("\n") : 0U);
+    EXPECT_EQ(count("\r"), count("\r\n"));
 }
 
 TEST_F(CommandLineTest, TellsWhatHappenedByWhatItPrintsAndItsExitStatus) {

@@ -3,6 +3,7 @@
 
 #include "AppFixture.h"
 #include "RegistrySettingsStore.h"
+#include "Settings.h"
 
 // After the services' headers, whose names windows.h would take for macros.
 #include <windows.h>
@@ -100,6 +101,36 @@ TEST(WindowsSettings, KeptWhereTheWindowsQSettingsKeepsThem) {
     EXPECT_EQ(std::wstring(value), L"C:\\Bilder \u00FC");
     EXPECT_EQ(store.Read(app, "Main", "SourcePath", "none"), "C:\\Bilder \xC3\xBC");
     EXPECT_EQ(store.Read(app, "Main", "OutputPath", "none"), "none");
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ostrel\\Ostrel Test 0.0");
+}
+
+TEST(WindowsSettings, NumbersAndUnexpandedTextsReadAsTheWindowsQSettingsReadsThem) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Ostrel\\Ostrel Test 0.0\\Main", 0,
+                                nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const auto set = [key](const wchar_t* name, DWORD type, const void* data, std::size_t size) {
+        ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data),
+                         static_cast<DWORD>(size));
+    };
+    const DWORD format = 0, minus = 0xFFFFFFFF;
+    const ULONGLONG big = 5000000000;
+    const wchar_t expand[] = L"@@%USERPROFILE%\\Pictures";
+    set(L"JPGNameFormat", REG_DWORD, &format, sizeof format);
+    set(L"Minus", REG_DWORD, &minus, sizeof minus);
+    set(L"Big", REG_QWORD, &big, sizeof big);
+    set(L"SourcePath", REG_EXPAND_SZ, expand, sizeof expand);
+    set(L"Bytes", REG_BINARY, "\x31\x00", 2);
+    ::RegCloseKey(key);
+
+    RegistrySettingsStore store;
+    const std::string app = "Ostrel Test 0.0";
+    EXPECT_EQ(store.Read(app, "Main", "Minus", "none"), "-1");
+    EXPECT_EQ(store.Read(app, "Main", "Big", "none"), "5000000000");
+    EXPECT_EQ(store.Read(app, "Main", "Bytes", "none"), "none");
+    const StoredOptions loaded = LoadOptions(store, app);
+    EXPECT_EQ(loaded.JPGNameFormat, 0);
+    EXPECT_EQ(loaded.SourcePath, "@%USERPROFILE%\\Pictures");
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ostrel\\Ostrel Test 0.0");
 }
 
