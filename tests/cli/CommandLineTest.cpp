@@ -11,6 +11,7 @@
 #endif
 
 #include <cstdlib>
+#include <functional>
 
 #include <fstream>
 #include <iterator>
@@ -73,13 +74,17 @@ Result RunConvert(const test::Names& arguments, const fs::path& home, fs::path o
 // after a few paths and then waits on until it is read (or, `closed`, on a
 // pipe no one reads) and its standard error in `home`. Gives its process id
 // and the pipe's reading end.
-std::pair<pid_t, int> Start(const test::Names& arguments, const fs::path& home, bool closed) {
+// With `taken`, that many bytes of the pipe are full before it starts.
+std::pair<pid_t, int> Start(const test::Names& arguments, const fs::path& home, bool closed,
+                            std::size_t taken = 0) {
     int ends[2] = {-1, -1};
     EXPECT_EQ(::pipe(ends), 0);
     ::fcntl(ends[1], F_SETPIPE_SZ, 4096);
     if (closed) {
         ::close(ends[0]);
     }
+    const std::string filler(taken, '#');
+    EXPECT_EQ(::write(ends[1], filler.data(), filler.size()), static_cast<ssize_t>(taken));
     const std::string command =
         "exec env " + Command(arguments, home) + " 2>'" + (home / "err").string() + "'";
     const pid_t pid = ::fork();
@@ -108,6 +113,17 @@ int ExitStatus(pid_t pid) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Waits up to ten seconds for `done`, and tells whether it came.
+bool Within10Seconds(const std::function<bool()>& done) {
+    for (int tenth = 0; tenth < 100; ++tenth) {
+        if (done()) {
+            return true;
+        }
+        ::usleep(100'000);
+    }
+    return done();
 }
 #endif
 
@@ -359,6 +375,80 @@ TEST(Signals, CtrlCFinishesThePictureInHandAndTheNextRunConvertsTheRestOnce) {
         EXPECT_EQ(ExitStatus(child), status) << signal;
         EXPECT_NE(told.find("PMP files not reached.\n"), std::string::npos) << told;
     }
+}
+
+// Three pictures whose paths --print writes into a pipe that is full but for
+// the room of `room` bytes fewer than those paths take: the run waits on the
+// pipe there.
+class BlockedOutput : public ::testing::Test {
+protected:
+    BlockedOutput() {
+        for (const char* name : {"S/PSN00001.PMP", "S/PSN00002.PMP", "S/PSN00003.PMP"}) {
+            tree.Write(name, test::PmpFile({}, {0xFF, 0xD8}));
+        }
+        const Result planned =
+            RunConvert({"--print", "--dry-run", (tree / "S").string(), out.string()}, home);
+        paths = planned.Out.substr(0, planned.Out.find("\n3 PMP files") + 1);
+    }
+    // Starts the run with the pipe full but for what the paths take, less `short`.
+    std::pair<pid_t, int> StartBlocked(std::size_t shortOf) {
+        return Start({"--print", "--delete-files", "pmp", (tree / "S").string(), out.string()},
+                     home, false, 4096 - paths.size() + shortOf);
+    }
+    bool SourcesGone() const { return test::FileNames(tree / "S").empty(); }
+
+    test::TempTree tree;
+    fs::path home = tree.Folder("home"), out = tree.Folder("O");
+    std::string paths;
+};
+
+TEST_F(BlockedOutput, ASignalAfterTheLastPictureStopsNothingButIsTold) {
+    // Waiting to write the last path: every picture is converted, and the
+    // signal comes after the last.
+    const auto [pid, pipe] = StartBlocked(1);
+    ASSERT_TRUE(Within10Seconds([&] { return test::FileNames(out).size() == 3; }));
+    ::kill(pid, SIGINT);
+    const std::string printed = ReadFrom(pipe, false);
+    EXPECT_EQ(ExitStatus(pid), 130);
+    EXPECT_EQ(printed.substr(printed.find_first_not_of('#')),
+              paths +
+                  "3 PMP files successfully converted to JPG.\n\n"
+                  "The conversion was stopped: 0 PMP files not reached.\n");
+    EXPECT_TRUE(SourcesGone());
+}
+
+TEST_F(BlockedOutput, ASecondSignalWhileAWriteWaitsEndsTheRunAtOnceWithNoPartialPicture) {
+    const auto [pid, pipe] = StartBlocked(paths.size() - paths.find('\n'));  // after the first
+    ASSERT_TRUE(Within10Seconds([&] { return !test::FileNames(out).empty(); }));
+    ::kill(pid, SIGINT);
+    ::usleep(100'000);
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_TRUE(Within10Seconds([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }))
+        << "still running";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    for (const std::string& name : test::FileNames(out)) {
+        EXPECT_EQ(test::ReadBytes(out / name), (test::Bytes{0xFF, 0xD8})) << name;
+    }
+    EXPECT_EQ(test::FileNames(tree / "S").size(), 3U);  // nothing deleted in the end
+    ::close(pipe);
+}
+
+TEST_F(CommandLineTest, TheLinesFoldersAndOptionsWinOverTheStoredOnes) {
+    // The stored folders hold pictures and ask for them to be deleted: with
+    // other folders and options on the line, nothing there is touched.
+    tree.Write("Stored/PSN00009.PMP", test::PmpFile({}, test::EveryByte()));
+    tree.Folder("StoredOut");
+    tree.Write("home/.config/Ostrel/Ostrel 2.8.conf",
+               "[Main]\nSourcePath=" + (tree / "Stored").string() + "\nOutputPath=" +
+                   (tree / "StoredOut").string() + "\nDeleteSourceFiles=2\nProcessSubfolders=1\n");
+    const Result result = Convert({"--from-settings", "--quiet", "--delete-files", "none"});
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Err, "");
+    EXPECT_EQ(test::FileNames(tree / "Stored"), test::Names{"PSN00009.PMP"});
+    EXPECT_TRUE(fs::is_empty(tree / "StoredOut"));
+    EXPECT_EQ(test::FileNames(tree / "S"), (test::Names{"PSN00001.PMP", "PSN00001.PMX"}));
+    EXPECT_EQ(test::FileNames(tree / "O/PIC00002").size(), 2U);  // the stored subfolder mode
 }
 
 TEST_F(CommandLineTest, AStandardOutputThatCannotBeWrittenStopsTheRunAndFails) {
