@@ -39,6 +39,11 @@ struct DeviceInformation {
 constexpr ULONG RemovableMedia = 0x00000001;  // FILE_REMOVABLE_MEDIA
 constexpr ULONG RemoteDevice = 0x00000010;    // FILE_REMOTE_DEVICE
 
+// FileInternalInformation's answer: the file's number on its volume.
+struct InternalInformation {
+    LARGE_INTEGER IndexNumber;
+};
+
 // FileRenameInformation's input: the new name, relative to RootDirectory.
 struct RenameInformation {
     BOOLEAN ReplaceIfExists;
@@ -217,26 +222,41 @@ std::optional<std::wstring> FinalPath(HANDLE handle) {
     }
 }
 
-BY_HANDLE_FILE_INFORMATION InformationOf(HANDLE handle) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(handle, &info)) {
+// What is asked of an open entry is what the system keeps with the entry
+// itself, never its name: Wine cannot tell the name of an entry opened in a
+// folder that was renamed since, and fails where the name is asked too.
+template <FILE_INFO_BY_HANDLE_CLASS Kind, typename Information>
+Information Query(HANDLE handle) {
+    Information information{};
+    if (!::GetFileInformationByHandleEx(handle, Kind, &information, sizeof information)) {
         FailWithLastError();
     }
-    return info;
+    return information;
+}
+
+FILE_BASIC_INFO BasicOf(HANDLE handle) {
+    return Query<FileBasicInfo, FILE_BASIC_INFO>(handle);
+}
+
+bool IsFolder(HANDLE handle) {
+    return (BasicOf(handle).FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // Whether the open entry is a link (a junction, a symbolic link, or any
 // other reparse point) rather than what it leads to.
 bool IsReparsePoint(HANDLE handle) {
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    if (!::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)) {
-        FailWithLastError();
-    }
+    const auto tag = Query<FileAttributeTagInfo, FILE_ATTRIBUTE_TAG_INFO>(handle);
     return (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-std::uint64_t Join(DWORD high, DWORD low) {
-    return (std::uint64_t{high} << 32) | low;
+// The serial number of the volume that holds the open entry.
+std::uint64_t VolumeOf(HANDLE handle) {
+    DWORD serial = 0;
+    if (!::GetVolumeInformationByHandleW(handle, nullptr, 0, &serial, nullptr, nullptr, nullptr,
+                                         0)) {
+        FailWithLastError();
+    }
+    return serial;
 }
 
 // File times count 100 ns from 1601; as nanoseconds from 1970, they fit.
@@ -307,15 +327,23 @@ HANDLE HandleOf(const Folder& folder) {
     return static_cast<const WindowsFolder&>(*folder.Handle).Get();
 }
 
-FolderId IdOf(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info, const WindowsMedium& medium) {
-    FolderId id{info.dwVolumeSerialNumber, Join(info.nFileIndexHigh, info.nFileIndexLow)};
+// The entry's number on its volume: where the volume's numbers are wider
+// than 64 bits, both halves of it.
+std::uint64_t NumberOf(HANDLE handle, const WindowsMedium& medium) {
     FILE_ID_INFO wide{};
     if (medium.WideIds && ::GetFileInformationByHandleEx(handle, FileIdInfo, &wide, sizeof wide)) {
         std::uint64_t halves[2];
         std::memcpy(halves, wide.FileId.Identifier, sizeof halves);
-        id.Inode = halves[0] ^ halves[1];
+        return halves[0] ^ halves[1];
     }
-    return id;
+    InternalInformation internal{};
+    IO_STATUS_BLOCK status{};
+    const NTSTATUS result = ::NtQueryInformationFile(handle, &status, &internal, sizeof internal,
+                                                     FileInternalInformation);
+    if (!NT_SUCCESS(result)) {
+        FailWithStatus(result);
+    }
+    return static_cast<std::uint64_t>(internal.IndexNumber.QuadPart);
 }
 
 // Whether the file now is the one converted: by its numbers where the file
@@ -357,10 +385,16 @@ private:
     bool owned_;
 };
 
+// Has the entry deleted as soon as the last handle to it is closed (with
+// `deleted`), or no longer.
+bool SetDeleted(HANDLE handle, bool deleted) {
+    FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(deleted)};
+    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                        sizeof disposition);
+}
+
 void MarkForDeletion(HANDLE handle) {
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    if (!::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
-                                      sizeof disposition)) {
+    if (!SetDeleted(handle, true)) {
         FailWithLastError();
     }
 }
@@ -369,11 +403,7 @@ void MarkForDeletion(HANDLE handle) {
 // force a deletion; a read-only folder (Windows marks customised folders so)
 // does not protect what it holds.
 void RequireNotReadOnly(HANDLE handle) {
-    FILE_BASIC_INFO basic{};
-    if (!::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)) {
-        FailWithLastError();
-    }
-    if ((basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    if ((BasicOf(handle).FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
         Fail(ERROR_ACCESS_DENIED);
     }
 }
@@ -404,7 +434,8 @@ bool IsReservedStem(std::wstring stem) {
 
 // The file is written under a temporary name and renamed to its own, through
 // its handle and relative to its folder's, only when whole; renaming never
-// replaces a file. Unpublished, it is deleted through its handle.
+// replaces a file. Until then it is to be deleted as its handle is closed,
+// so that a run that ends in any way (a crash, a kill) leaves nothing of it.
 class WindowsOutputFile final : public OutputFile {
 public:
     WindowsOutputFile(WindowsFileSystem& owner, Folder folder, bool durable)
@@ -418,13 +449,12 @@ public:
                 FailWithStatus(status);
             }
         }
+        MarkForDeletion(handle_.Get());
     }
 
     ~WindowsOutputFile() override {
         if (!published_ && handle_.IsOpen()) {
-            FILE_DISPOSITION_INFO disposition{TRUE};
-            ::SetFileInformationByHandle(handle_.Get(), FileDispositionInfo, &disposition,
-                                         sizeof disposition);
+            SetDeleted(handle_.Get(), true);  // again, after a name that was taken
         }
     }
     WindowsOutputFile(const WindowsOutputFile&) = delete;
@@ -474,11 +504,15 @@ public:
         rename->RootDirectory = HandleOf(folder_);
         rename->FileNameLength = static_cast<ULONG>(wideName.size() * sizeof(wchar_t));
         std::memcpy(rename->FileName, wideName.data(), rename->FileNameLength);
+        if (!SetDeleted(handle_.Get(), false)) {
+            FailWithLastError();
+        }
         IO_STATUS_BLOCK status{};
         const NTSTATUS result =
             ::NtSetInformationFile(handle_.Get(), &status, rename,
                                    static_cast<ULONG>(buffer.size()), FileRenameInformation);
         if (!NT_SUCCESS(result)) {
+            SetDeleted(handle_.Get(), true);
             FailWithStatus(result);
         }
         published_ = true;
@@ -559,31 +593,33 @@ const WindowsMedium& WindowsFileSystem::MediumOf(const Folder& folder) {
 }
 
 FolderId WindowsFileSystem::IdOf(void* handle) {
-    const BY_HANDLE_FILE_INFORMATION info = InformationOf(handle);
-    return ostrel::IdOf(handle, info, MediumOf(handle, info.dwVolumeSerialNumber));
+    const std::uint64_t volume = VolumeOf(handle);
+    return FolderId{volume, NumberOf(handle, MediumOf(handle, volume))};
 }
 
-FileIdentity WindowsFileSystem::IdentityOf(void* handle) {
-    const BY_HANDLE_FILE_INFORMATION info = InformationOf(handle);
-    const WindowsMedium& medium = MediumOf(handle, info.dwVolumeSerialNumber);
-    FILE_BASIC_INFO basic{};
-    if (!::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)) {
-        FailWithLastError();
-    }
-    const FolderId id = ostrel::IdOf(handle, info, medium);
-    return FileIdentity{id.Device,
-                        id.Inode,
-                        Join(info.nFileSizeHigh, info.nFileSizeLow),
+// (Without a link, no entry is on another volume than its folder: a volume
+// is mounted in a folder as a reparse point. Wine cannot tell the volume of
+// an entry opened in a folder that was renamed since.)
+FolderId WindowsFileSystem::IdIn(const Folder& folder, void* handle) {
+    return FolderId{folder.Id.Device, NumberOf(handle, MediumOf(folder))};
+}
+
+FileIdentity WindowsFileSystem::IdentityOf(void* handle, std::uint64_t volume) {
+    const WindowsMedium& medium = MediumOf(handle, volume);
+    const FILE_BASIC_INFO basic = BasicOf(handle);
+    const auto standard = Query<FileStandardInfo, FILE_STANDARD_INFO>(handle);
+    return FileIdentity{volume,
+                        NumberOf(handle, medium),
+                        static_cast<std::uint64_t>(standard.EndOfFile.QuadPart),
                         Nanoseconds(basic.LastWriteTime),
                         Nanoseconds(basic.ChangeTime),
                         medium.StableIdentity};
 }
 
-Folder WindowsFileSystem::Opened(void* handle, std::string path, std::string name, bool isLink) {
-    Handle held(handle);
-    const FolderId id = IdOf(handle);
+Folder WindowsFileSystem::Opened(void* handle, FolderId id, std::string path, std::string name,
+                                 bool isLink) {
     return Folder{std::move(path), std::move(name), id, isLink,
-                  std::make_shared<WindowsFolder>(held.Release(), id, open_)};
+                  std::make_shared<WindowsFolder>(handle, id, open_)};
 }
 
 bool WindowsFileSystem::FolderExists(const std::string& path) {
@@ -610,7 +646,7 @@ Folder WindowsFileSystem::GetFolder(const std::string& path) {
     if (!handle.IsOpen()) {
         FailWithLastError();
     }
-    if ((InformationOf(handle.Get()).dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    if (!IsFolder(handle.Get())) {
         Fail(ERROR_DIRECTORY);
     }
     std::string full = UserPath(FinalPath(handle.Get()).value_or(system));
@@ -619,7 +655,8 @@ Folder WindowsFileSystem::GetFolder(const std::string& path) {
         full.pop_back();
     }
     std::string name = NameOf(full.size() == 3 ? std::string() : full);
-    return Opened(handle.Release(), std::move(full), std::move(name), false);
+    const FolderId id = IdOf(handle.Get());
+    return Opened(handle.Release(), id, std::move(full), std::move(name), false);
 }
 
 Folder WindowsFileSystem::EnterFolder(const Folder& parent, const Folder& listed) {
@@ -643,12 +680,12 @@ Folder WindowsFileSystem::EnterFolder(const Folder& parent, const Folder& listed
     if (!listed.IsLink && IsReparsePoint(handle.Get())) {
         Refuse(ReplacedSinceListed);
     }
-    Folder entered = Opened(handle.Release(), listed.Path, listed.Name, listed.IsLink);
-    const bool stable = MediumOf(entered).StableIdentity;
-    if (stable ? entered.Id != listed.Id : entered.Id.Device != listed.Id.Device) {
+    const FolderId id = listed.IsLink ? IdOf(handle.Get()) : IdIn(parent, handle.Get());
+    const bool stable = MediumOf(handle.Get(), id.Device).StableIdentity;
+    if (stable ? id != listed.Id : id.Device != listed.Id.Device) {
         Refuse(ReplacedSinceListed);
     }
-    return entered;
+    return Opened(handle.Release(), id, listed.Path, listed.Name, listed.IsLink);
 }
 
 std::optional<Folder> WindowsFileSystem::OpenFolder(const Folder& parent, const std::string& name) {
@@ -664,7 +701,8 @@ std::optional<Folder> WindowsFileSystem::OpenFolder(const Folder& parent, const 
     if (!NT_SUCCESS(status)) {
         FailWithStatus(status);
     }
-    return Opened(handle.Release(), JoinPath(parent.Path, name), name, false);
+    const FolderId id = IdOf(handle.Get());
+    return Opened(handle.Release(), id, JoinPath(parent.Path, name), name, false);
 }
 
 Folder WindowsFileSystem::CreateFolder(const Folder& parent, const std::string& name) {
@@ -677,7 +715,8 @@ Folder WindowsFileSystem::CreateFolder(const Folder& parent, const std::string& 
     if (!NT_SUCCESS(status)) {
         FailWithStatus(status);
     }
-    return Opened(handle.Release(), JoinPath(parent.Path, name), name, false);
+    const FolderId id = IdIn(parent, handle.Get());
+    return Opened(handle.Release(), id, JoinPath(parent.Path, name), name, false);
 }
 
 bool WindowsFileSystem::FileExists(const Folder& folder, const std::string& name) {
@@ -738,10 +777,11 @@ FolderListing WindowsFileSystem::ListFolder(const Folder& folder) {
                         if (!NT_SUCCESS(status)) {
                             FailWithStatus(status);
                         }
-                        const BY_HANDLE_FILE_INFORMATION info = InformationOf(opened.Get());
-                        if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                        if (IsFolder(opened.Get())) {
                             listing.Subfolders.push_back(
-                                Folder{path, name, IdOf(opened.Get()), isLink, nullptr});
+                                Folder{path, name,
+                                       isLink ? IdOf(opened.Get()) : IdIn(folder, opened.Get()),
+                                       isLink, nullptr});
                         } else {
                             listing.Files.push_back(File{path, name});
                         }
@@ -763,21 +803,35 @@ FolderListing WindowsFileSystem::ListFolder(const Folder& folder) {
 
 std::unique_ptr<InputFile> WindowsFileSystem::OpenForReading(const Folder& folder,
                                                              const File& file) {
+    const HANDLE dir = HandleOf(folder);
+    const std::wstring name = Utf16(file.Name);
     // Others may read the picture meanwhile, but neither change nor delete it.
+    const auto open = [&](ULONG options, Handle& handle) {
+        const NTSTATUS status =
+            OpenIn(dir, name, FILE_READ_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, FILE_OPEN,
+                   FILE_NON_DIRECTORY_FILE | FILE_SEQUENTIAL_ONLY | options, handle);
+        if (status == IsADirectory) {
+            Refuse(NotARegularFile);
+        }
+        if (!NT_SUCCESS(status)) {
+            FailWithStatus(status);
+        }
+    };
+    // The entry itself, which lies on its folder's volume; a link, or a file
+    // whose bytes another program keeps (a reparse point), is opened again
+    // for what it leads to, wherever that lies.
     Handle handle;
-    const NTSTATUS status =
-        OpenIn(HandleOf(folder), Utf16(file.Name), FILE_READ_DATA | FILE_READ_ATTRIBUTES,
-               FILE_SHARE_READ, FILE_OPEN, FILE_NON_DIRECTORY_FILE | FILE_SEQUENTIAL_ONLY, handle);
-    if (status == IsADirectory) {
-        Refuse(NotARegularFile);
-    }
-    if (!NT_SUCCESS(status)) {
-        FailWithStatus(status);
+    open(FILE_OPEN_REPARSE_POINT, handle);
+    std::uint64_t volume = folder.Id.Device;
+    if (IsReparsePoint(handle.Get())) {
+        handle.Close();
+        open(0, handle);
+        volume = VolumeOf(handle.Get());
     }
     if (::GetFileType(handle.Get()) != FILE_TYPE_DISK) {
         Refuse(NotARegularFile);
     }
-    const FileIdentity identity = IdentityOf(handle.Get());
+    const FileIdentity identity = IdentityOf(handle.Get(), volume);
     return std::make_unique<WindowsInputFile>(handle.Release(), identity, true);
 }
 
@@ -840,6 +894,7 @@ void WindowsFileSystem::DeleteFile(const Folder& folder, const File& file,
         // A link is judged by the file that was read through it.
         Handle target;
         HANDLE subject = own.Get();
+        std::uint64_t volume = folder.Id.Device;
         if (IsReparsePoint(own.Get())) {
             const NTSTATUS followed =
                 OpenIn(dir, name, FILE_READ_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, FILE_OPEN,
@@ -848,8 +903,9 @@ void WindowsFileSystem::DeleteFile(const Folder& folder, const File& file,
                 Refuse(ChangedSinceRead);
             }
             subject = target.Get();
+            volume = VolumeOf(subject);
         }
-        if (!SameNumbers(IdentityOf(subject), check->Converted)) {
+        if (!SameNumbers(IdentityOf(subject, volume), check->Converted)) {
             Refuse(ChangedSinceRead);
         }
         if (byBytes) {
@@ -873,10 +929,11 @@ void WindowsFileSystem::DeleteFolder(const Folder& parent, const Folder& folder)
     if (!NT_SUCCESS(status)) {
         FailWithStatus(status);
     }
-    const FolderId id = IdOf(handle.Get());
-    const bool stable = MediumOf(handle.Get(), id.Device).StableIdentity;
-    if (IsReparsePoint(handle.Get()) ||
-        (stable ? id != folder.Id : id.Device != folder.Id.Device)) {
+    if (IsReparsePoint(handle.Get())) {
+        Refuse(ReplacedSinceListed);
+    }
+    const FolderId id = IdIn(parent, handle.Get());
+    if (MediumOf(parent).StableIdentity ? id != folder.Id : id.Device != folder.Id.Device) {
         Refuse(ReplacedSinceListed);
     }
     RequireNotReadOnly(handle.Get());

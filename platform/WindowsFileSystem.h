@@ -73,11 +73,14 @@ private:
 
     const WindowsMedium& MediumOf(void* handle, std::uint64_t volume);
     const WindowsMedium& MediumOf(const Folder& folder);
-    // What tells the open file or folder `handle` apart, with its volume's
-    // numbers read as the medium needs.
+    // What tells the open file or folder `handle` apart: reached through a
+    // link, on whatever volume the system says; opened in the open folder
+    // `folder` as no link, on the folder's own.
     FolderId IdOf(void* handle);
-    FileIdentity IdentityOf(void* handle);
-    Folder Opened(void* handle, std::string path, std::string name, bool isLink);
+    FolderId IdIn(const Folder& folder, void* handle);
+    FileIdentity IdentityOf(void* handle, std::uint64_t volume);
+    // The open folder `handle`, held from now on.
+    Folder Opened(void* handle, FolderId id, std::string path, std::string name, bool isLink);
 
     std::shared_ptr<OpenFolders> open_;
     std::map<std::uint64_t, WindowsMedium> media_;  // by volume serial number
