@@ -56,7 +56,7 @@ void RunOnLinux(const wchar_t* program, std::initializer_list<fs::path> paths, b
 }
 
 // Makes `link` a junction to the folder `target` (under Wine a symbolic link,
-// which Wine shows as one), and removes it.
+// which Wine shows as one); RemoveFolderLink removes it, not its folder.
 void MakeFolderLink(const fs::path& target, const fs::path& link) {
     ASSERT_TRUE(::CreateDirectoryW(Long(link).c_str(), nullptr));
     const std::wstring substitute = L"\\??\\" + target.wstring();
@@ -86,7 +86,9 @@ void MakeFolderLink(const fs::path& target, const fs::path& link) {
         ::RemoveDirectoryW(Long(link).c_str());
         RunOnLinux(L"/bin/ln -s", {target, link}, false);
     }
-    ASSERT_NE(::GetFileAttributesW(Long(link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0U);
+    const DWORD attributes = ::GetFileAttributesW(Long(link).c_str());
+    ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
+                (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
 }
 
 void RemoveFolderLink(const fs::path& link) {
@@ -278,6 +280,7 @@ TEST_F(WindowsOnly, FoldersThatWindowsCannotOpenByNameAreReportedAsUnread) {
                      Problem("Unable to read source folder", space.string(),
                              "Windows cannot reach a file or folder of this name")}));
     // A holds what was not read, so it stays; B was emptied.
+    EXPECT_TRUE(fs::is_directory(tree / "S/A"));
     EXPECT_TRUE(test::FileNames(tree / "S/A").empty());
     EXPECT_FALSE(fs::exists(tree / "S/B"));
     for (const fs::path& folder : {trail, space}) {
