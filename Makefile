@@ -14,7 +14,7 @@ FUZZ_SECONDS ?= 300
 JOBS       ?= $(shell nproc)
 
 .PHONY: all deps build test test-asan test-media fuzz run samples demo bench screenshots install package \
-        windows test-windows format format-check tidy mutants clean
+        windows test-windows format format-check tidy mutants mutants-windows clean
 
 all: build
 
@@ -136,6 +136,11 @@ test-windows: windows
 # Not part of `make test`: half a minute a fault.
 mutants: deps
 	scripts/mutants --jobs $(JOBS)
+
+# The same for the faults in what only the Windows build compiles, planted
+# into $(WIN_BUILD) and tested under Wine.
+mutants-windows: windows
+	scripts/mutants --build $(WIN_BUILD) --jobs $(JOBS)
 
 # PREFIX=/usr/local by default; DESTDIR is honoured.
 PREFIX ?= /usr/local

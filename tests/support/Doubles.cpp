@@ -119,6 +119,18 @@ void FaultyFileSystem::MoveOverPlaceholder(int folder, const std::string& from,
     }
     SystemFileSystem::MoveOverPlaceholder(folder, from, to);
 }
+#else
+WindowsMedium FaultyFileSystem::DescribeMedium(void* handle) {
+    WindowsMedium medium = SystemFileSystem::DescribeMedium(handle);
+    medium.StableIdentity = medium.StableIdentity && !Unnumbered && !Network;
+    medium.Remote = medium.Remote || Network;
+    return medium;
+}
+
+unsigned long FaultyFileSystem::FlushFolder(const Folder& folder) {
+    Flushed.push_back(folder.Path);
+    return FolderFlushError != 0 ? FolderFlushError : SystemFileSystem::FlushFolder(folder);
+}
 #endif
 
 void FaultyFileSystem::MakeDurable() {

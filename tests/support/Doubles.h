@@ -95,15 +95,19 @@ public:
     enum class Copy { Kernel, CrossDevice, ShortCalls } Copying = Copy::Kernel;
     std::function<void()> BeforeCopyCall;  // runs before each call of the kernel's copy
     bool RefuseUnnamed = false;        // the kernel refuses unnamed files, as on FAT (POSIX only)
-    std::vector<std::string> Flushed;  // the folders flushed, in order (POSIX only)
+    std::vector<std::string> Flushed;  // the folders flushed, in order
     std::vector<std::string> Log;      // "durable", "delete:<file>", in order
     // Runs where a file is about to be moved over the empty file that holds
     // its name (POSIX only): a crash there is what a next run must mend.
     std::function<void()> BeforeMovingOverPlaceholder;
     // A medium without lasting inode numbers (FAT, FUSE), where a file's
     // bytes tell whether it is the one converted, and whose files are each
-    // flushed on their own (POSIX only).
+    // flushed on their own.
     bool Unnumbered = false;
+#ifdef _WIN32
+    bool Network = false;                // the medium is a share, and unnumbered
+    unsigned long FolderFlushError = 0;  // a Win32 error with which folder flushes fail, or 0
+#endif
 
     Folder EnterFolder(const Folder& parent, const Folder& listed) override;
     bool IsFileSystemTop(const Folder& folder) override;
@@ -122,6 +126,10 @@ protected:
     void FlushFolder(const Folder& folder, std::set<std::uint64_t>& flushedWhole) override;
     void MoveOverPlaceholder(int folder, const std::string& from, const std::string& to) override;
     posix::Medium DescribeMedium(int fd, const struct stat& info) override;
+#else
+protected:
+    WindowsMedium DescribeMedium(void* handle) override;
+    unsigned long FlushFolder(const Folder& folder) override;
 #endif
 };
 
