@@ -4,11 +4,12 @@
 
 namespace ostrel::cli {
 
-Answer ConsoleUser::ShowMessage(const std::string& prompt, const std::string& /*title*/,
-                                MessageKind kind) {
+Answer ConsoleUser::ShowWithExtras(const std::string& prompt, const std::string& /*title*/,
+                                   MessageKind kind, MessageExtras& extras) {
+    const std::string text = extras.Details.empty() ? prompt : prompt + "\n\n" + extras.Details;
     Clear();
-    std::fprintf(errors_, "%s\n", prompt.c_str());
-    if (kind == MessageKind::Information && prompt.find('\n') != std::string::npos) {
+    std::fprintf(errors_, "%s\n", text.c_str());
+    if (kind == MessageKind::Information && text.find('\n') != std::string::npos) {
         std::fputc('\n', errors_);  // keep reports apart
     }
     std::fflush(errors_);

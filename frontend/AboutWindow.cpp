@@ -5,9 +5,10 @@
 #include "AboutTexts.h"
 #include "Accessibility.h"
 #include "CaptionFit.h"
-#include "MainWindow.h"
+#include "LinkLabel.h"
 #include "ProgramIdentity.h"
 #include "QtText.h"
+#include "WindowLook.h"
 #include "ui_frmAbout.h"
 
 namespace ostrel {

@@ -19,13 +19,8 @@
 #include "QtText.h"
 #include "SampleFilename.h"
 #include "Settings.h"
+#include "WindowLook.h"
 #include "ui_Main.h"
-
-// The pictures are compiled into this static library; they must be registered
-// before the first use.
-static void InitResources() {
-    Q_INIT_RESOURCE(resources);
-}
 
 namespace ostrel {
 namespace {
@@ -106,33 +101,6 @@ bool AcceptWithoutMoving(QDropEvent* event) {
 
 }  // namespace
 
-QFont WindowFont() {
-    QFont font;
-    font.setFamilies({"Tahoma", "Liberation Sans", "Arial", "DejaVu Sans"});
-    font.setPointSizeF(8.25);
-    return font;
-}
-
-QIcon ProgramIcon() {
-    InitResources();
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/ostrel-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/icons/ostrel-32.png"), QSize(32, 32));
-    // Larger sizes keep the icon sharp on scaled screens and in docks.
-    icon.addFile(QStringLiteral(":/icons/ostrel-48.png"), QSize(48, 48));
-    icon.addFile(QStringLiteral(":/icons/ostrel-128.png"), QSize(128, 128));
-    icon.addFile(QStringLiteral(":/icons/ostrel-256.png"), QSize(256, 256));
-    return icon;
-}
-
-QIcon CompanyLogo() {
-    InitResources();
-    QIcon logo;
-    logo.addFile(QStringLiteral(":/icons/calvenor.png"), QSize(35, 35));
-    logo.addFile(QStringLiteral(":/icons/calvenor-70.png"), QSize(70, 70));
-    return logo;
-}
-
 MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::Main>()), services_(std::move(services)) {
     InstallAccessibleInterfaces();
@@ -186,9 +154,9 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
 
     connect(ui_->OKButton, &QPushButton::clicked, this, &MainWindow::Convert);
     connect(ui_->CancelButton, &QPushButton::clicked, this, [this] {
-        if (!busy_) {
+        if (state_ == RunState::Idle) {
             close();
-        } else if (underWay_) {
+        } else if (Stoppable()) {
             AskToStop();
         }
     });
@@ -262,19 +230,18 @@ void MainWindow::SaveSettings() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (busy_) {
-        // A run is under way: the window closes once it has stopped.
-        event->ignore();
-        if (underWay_ && AskToStop()) {
-            closeAfterRun_ = true;
-        }
+    if (state_ == RunState::Idle) {
+        state_ = RunState::Closing;
+        SaveSettings();
+        event->accept();
         return;
     }
-    if (!unloaded_) {
-        unloaded_ = true;
-        SaveSettings();
+    // A run is under way: the window closes once it has stopped (Convert).
+    // Closed already, it stays so, and the options are not saved again.
+    event->ignore();
+    if ((state_ == RunState::Converting || state_ == RunState::Stopping) && AskToStop()) {
+        state_ = RunState::Closing;
     }
-    event->accept();
 }
 
 void MainWindow::Convert() {
@@ -290,9 +257,9 @@ void MainWindow::Convert() {
     settings.ShowOutputPath = [this](const std::string& path) {
         ui_->OutputPath->setText(ToQt(path));
     };
-    stopRequested_ = false;
-    closeAfterRun_ = false;
-    settings.StopRequested = [this] { return stopRequested_; };
+    settings.StopRequested = [this] {
+        return state_ == RunState::Stopping || state_ == RunState::Closing;
+    };
     try {
         RunConversionRequest(services_.Files, *this, folders, EngineOptions(options), settings);
     } catch (const std::exception& error) {
@@ -300,22 +267,24 @@ void MainWindow::Convert() {
         // runs out), the window stays usable and says so.
         SetBusyPointer(false);
         SetProgressVisible(false);
-        ShowMessage(error.what(), messages::ConvertTitle, MessageKind::Warning);
+        Show(error.what(), messages::ConvertTitle, MessageKind::Warning);
     }
-    if (closeAfterRun_) {
+    if (state_ == RunState::Closing) {
+        // The run is over: the window now closes as it does when idle.
+        state_ = RunState::Idle;
         close();
     }
 }
 
 bool MainWindow::AskToStop() {
     // One question at a time; once the answer was yes, the run is stopping.
-    if (!asking_ && !stopRequested_) {
-        asking_ = true;
-        stopRequested_ = ShowMessage(messages::StopQuestion, messages::ConvertTitle,
-                                     MessageKind::Question) == Answer::Yes;
-        asking_ = false;
+    if (state_ == RunState::Converting) {
+        state_ = RunState::AskingToStop;
+        const bool yes = Show(messages::StopQuestion, messages::ConvertTitle,
+                              MessageKind::Question) == Answer::Yes;
+        state_ = yes ? RunState::Stopping : RunState::Converting;
     }
-    return stopRequested_;
+    return state_ == RunState::Stopping || state_ == RunState::Closing;
 }
 
 void MainWindow::UpdateSampleFilename() {
@@ -355,31 +324,37 @@ void MainWindow::ShowAbout() {
     about.exec();
 }
 
-Answer MainWindow::ShowMessage(const std::string& prompt, const std::string& title,
-                               MessageKind kind) {
-    return services_.Messages.Show(prompt, title, kind);
-}
-
-Answer MainWindow::ShowMessageWithExtras(const std::string& prompt, const std::string& title,
-                                         MessageKind kind, MessageExtras& extras) {
+Answer MainWindow::ShowWithExtras(const std::string& prompt, const std::string& title,
+                                  MessageKind kind, MessageExtras& extras) {
     return services_.Messages.ShowWithExtras(prompt, title, kind, extras);
 }
 
+void MainWindow::TakeNoInput() {
+    setCursor(Qt::WaitCursor);
+    QCoreApplication::instance()->installEventFilter(this);  // once, however often
+    sinceRepaint_.start();
+}
+
 void MainWindow::SetBusyPointer(bool busy) {
-    if (busy && !busy_) {
-        busy_ = true;
-        setCursor(Qt::WaitCursor);
-        QCoreApplication::instance()->installEventFilter(this);
-        sinceRepaint_.start();
-    } else if (!busy && busy_) {
-        // The run has ended: swallow whatever input came in meanwhile, and
-        // let a press of Cancel that began during the run end in no click.
-        underWay_ = false;
+    if (busy) {
+        if (state_ == RunState::Idle) {
+            state_ = RunState::Counting;
+        }
+        TakeNoInput();
+    } else if (Busy()) {
+        // The count or the run has ended: swallow whatever input came in
+        // meanwhile (asking nothing more), and let a press of Cancel that began
+        // during the run end in no click.
+        if (state_ != RunState::Counting && state_ != RunState::Closing) {
+            state_ = RunState::Stopping;
+        }
         Repaint();
         ui_->CancelButton->setDown(false);
         QCoreApplication::instance()->removeEventFilter(this);
         unsetCursor();
-        busy_ = false;
+        if (state_ != RunState::Closing) {
+            state_ = RunState::Idle;
+        }
     }
 }
 
@@ -393,16 +368,16 @@ void MainWindow::SetProgressPosition(std::int32_t value) {
         ui_->ProgressBar->setMaximum(value);
     }
     ui_->ProgressBar->setValue(value);
-    if (busy_ && sinceRepaint_.elapsed() >= 40) {
+    if (Busy() && sinceRepaint_.elapsed() >= 40) {
         Repaint();
     }
 }
 
 void MainWindow::SetProgressVisible(bool visible) {
     ui_->ProgressBar->setVisible(visible);
-    underWay_ = visible;
-    if (busy_) {
-        Repaint();
+    if (visible && (state_ == RunState::Idle || state_ == RunState::Counting)) {
+        state_ = RunState::Converting;
+        TakeNoInput();
     }
 }
 
@@ -412,13 +387,13 @@ void MainWindow::Repaint() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (busy_) {
+    if (Busy()) {
         if (watched->isWidgetType() && IsUserInput(event->type()) &&
             static_cast<QWidget*>(watched)->window() == this) {
-            if (underWay_ && IsEscape(event)) {
+            if (Stoppable() && IsEscape(event)) {
                 ui_->CancelButton->click();
             }
-            return !(underWay_ && watched == ui_->CancelButton && IsMouseClick(event->type()));
+            return !(Stoppable() && watched == ui_->CancelButton && IsMouseClick(event->type()));
         }
     } else if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
