@@ -43,7 +43,7 @@ void RunReport::ProblemMet(const RunProblem& problem) {
     }
     MessageExtras extras{messages::ReportAtEnd, false, {}};
     user_.ShowWithExtras(messages::ProblemText(problem), messages::ConvertTitle,
-                         MessageKind::Information, extras);
+                         MessageKind::Warning, extras);
     holding_ = extras.Checked;
 }
 
@@ -56,7 +56,7 @@ void RunReport::ShowHeldProblems() {
         extras.Details += (extras.Details.empty() ? "" : "\n\n") + lines;
     }
     user_.ShowWithExtras(messages::HeldProblems(held_.size()), messages::ConvertTitle,
-                         MessageKind::Information, extras);
+                         MessageKind::Warning, extras);
     held_.clear();
 }
 

@@ -9,8 +9,8 @@ Answer ConsoleUser::ShowWithExtras(const std::string& prompt, const std::string&
     const std::string text = extras.Details.empty() ? prompt : prompt + "\n\n" + extras.Details;
     Clear();
     std::fprintf(errors_, "%s\n", text.c_str());
-    if (kind == MessageKind::Information && text.find('\n') != std::string::npos) {
-        std::fputc('\n', errors_);  // keep reports apart
+    if (text.find('\n') != std::string::npos) {
+        std::fputc('\n', errors_);  // keep reports of several lines apart
     }
     std::fflush(errors_);
     Draw(true);

@@ -114,12 +114,20 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         w->setFont(classic);
     }
     setWindowIcon(ProgramIcon());
+    // What a screen reader names the tabs and the three pairs of buttons by.
+    ui_->TabStrip1->setAccessibleName(QStringLiteral("Options"));
+    ui_->TabStrip1->tabBar()->setAccessibleName(QStringLiteral("Option pages"));
+    ui_->SerialNumberGroup->setAccessibleName(QStringLiteral("When to add the serial number"));
+    ui_->RevisedGroup->setAccessibleName(QStringLiteral("When to include the revised date"));
+    ui_->IllegalCharactersGroup->setAccessibleName(
+        QStringLiteral("Illegal characters in the comment"));
     // The option groups overlap the captions of the check boxes next to them;
     // on top, every check box takes a click anywhere on its caption.
     for (QCheckBox* box : ui_->ComponentsFrame->findChildren<QCheckBox*>()) {
         box->raise();
     }
     ui_->AboutButton->raise();  // it lies over the end of a check box
+    KeepChosenDotsClear();
     // Labels write from the top, so a label's text stands level with the box
     // beside it.
     for (QLabel* label : findChildren<QLabel*>()) {
@@ -179,7 +187,20 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::LoadSettings() {
-    const StoredOptions options = LoadOptions(services_.Settings, appName_);
+    // A settings file that cannot be read is not read at all: the first-run
+    // options, and a warning once the window shows.
+    const std::optional<SettingsProblem> unreadable = services_.Settings.Unreadable(appName_);
+    const StoredOptions options =
+        unreadable ? StoredOptions{} : LoadOptions(services_.Settings, appName_);
+    if (unreadable) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, problem = *unreadable] {
+                Show(messages::SettingsUnreadable(problem.Where, problem.Why),
+                     messages::LoadSettingsTitle, MessageKind::Warning);
+            },
+            Qt::QueuedConnection);
+    }
     for (const OptionField& field : OptionTable()) {
         const QLatin1String name(field.Key);
         switch (field.Kind) {
@@ -227,6 +248,10 @@ StoredOptions MainWindow::FillOptions() const {
 
 void MainWindow::SaveSettings() {
     SaveOptions(services_.Settings, appName_, FillOptions());
+    if (const std::optional<SettingsProblem> problem = services_.Settings.Unwritten(appName_)) {
+        Show(messages::SettingsUnwritten(problem->Where, problem->Why), messages::SaveSettingsTitle,
+             MessageKind::Warning);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -241,6 +266,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     if ((state_ == RunState::Converting || state_ == RunState::Stopping) && AskToStop()) {
         state_ = RunState::Closing;
+        ShowRun(true);
     }
 }
 
@@ -280,9 +306,12 @@ bool MainWindow::AskToStop() {
     // One question at a time; once the answer was yes, the run is stopping.
     if (state_ == RunState::Converting) {
         state_ = RunState::AskingToStop;
-        const bool yes = Show(messages::StopQuestion, messages::ConvertTitle,
-                              MessageKind::Question) == Answer::Yes;
+        MessageExtras noByDefault;
+        noByDefault.NoByDefault = true;  // a reflexive Enter lets the run go on
+        const bool yes = ShowWithExtras(messages::StopQuestion, messages::ConvertTitle,
+                                        MessageKind::Question, noByDefault) == Answer::Yes;
         state_ = yes ? RunState::Stopping : RunState::Converting;
+        ShowRun(true);
     }
     return state_ == RunState::Stopping || state_ == RunState::Closing;
 }
@@ -306,6 +335,22 @@ void MainWindow::ApplyEnablingRules() {
         buttons.first->setEnabled(box->isChecked());
         buttons.second->setEnabled(box->isChecked());
     }
+}
+
+void MainWindow::KeepChosenDotsClear() {
+    for (QRadioButton* button : findChildren<QRadioButton*>()) {
+        QPalette palette = button->parentWidget()->palette();
+        palette.setColor(QPalette::Disabled, QPalette::Text,
+                         palette.color(QPalette::Active, QPalette::Text));
+        button->setPalette(palette);
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) {
+        KeepChosenDotsClear();  // from the new palette
+    }
+    QWidget::changeEvent(event);
 }
 
 void MainWindow::BrowseFolder(bool source) {
@@ -345,8 +390,12 @@ void MainWindow::SetBusyPointer(bool busy) {
         // The count or the run has ended: swallow whatever input came in
         // meanwhile (asking nothing more), and let a press of Cancel that began
         // during the run end in no click.
-        if (state_ != RunState::Counting && state_ != RunState::Closing) {
-            state_ = RunState::Stopping;
+        const bool ran = state_ != RunState::Counting;
+        if (ran) {
+            ui_->ProgressBar->setValue(position_);  // where the run ended
+            if (state_ != RunState::Closing) {
+                state_ = RunState::Stopping;
+            }
         }
         Repaint();
         ui_->CancelButton->setDown(false);
@@ -354,6 +403,9 @@ void MainWindow::SetBusyPointer(bool busy) {
         unsetCursor();
         if (state_ != RunState::Closing) {
             state_ = RunState::Idle;
+        }
+        if (ran) {
+            ShowRun(false);
         }
     }
 }
@@ -363,11 +415,22 @@ void MainWindow::SetProgressMaximum(std::int32_t value) {
 }
 
 void MainWindow::SetProgressPosition(std::int32_t value) {
+    QProgressBar* bar = ui_->ProgressBar;
     // Files added after the count would carry the bar past its end.
-    if (value > ui_->ProgressBar->maximum()) {
-        ui_->ProgressBar->setMaximum(value);
+    if (value > bar->maximum()) {
+        bar->setMaximum(value);
     }
-    ui_->ProgressBar->setValue(value);
+    // A screen reader is told every value the bar takes, and falls behind a
+    // flood of them: during a run the bar moves a few times a second, and
+    // only when its percentage changes.
+    const auto percent = [bar](std::int64_t position) {
+        return bar->maximum() > 0 ? position * 100 / bar->maximum() : 0;
+    };
+    position_ = value;
+    if (!Busy() || (sinceValue_.elapsed() >= 250 && percent(value) != percent(bar->value()))) {
+        bar->setValue(value);
+        sinceValue_.start();
+    }
     if (Busy() && sinceRepaint_.elapsed() >= 40) {
         Repaint();
     }
@@ -378,6 +441,29 @@ void MainWindow::SetProgressVisible(bool visible) {
     if (visible && (state_ == RunState::Idle || state_ == RunState::Counting)) {
         state_ = RunState::Converting;
         TakeNoInput();
+        ShowRun(true);
+    }
+}
+
+void MainWindow::ShowRun(bool running) {
+    const QString title = QLatin1String(identity::Title);
+    if (!running) {
+        setWindowTitle(title);
+        ui_->TabStrip1->setEnabled(true);
+        ui_->OKButton->setEnabled(true);
+        if (focusBeforeRun_ != nullptr) {
+            focusBeforeRun_->setFocus();
+        }
+        return;
+    }
+    const bool stopping = state_ == RunState::Stopping || state_ == RunState::Closing;
+    setWindowTitle(title + (stopping ? QStringLiteral(" \u2013 stopping")
+                                     : QStringLiteral(" \u2013 converting")));
+    if (ui_->OKButton->isEnabled()) {
+        // Cancel, which stops the run, takes the focus until the run ends.
+        focusBeforeRun_ = focusWidget();
+        ui_->TabStrip1->setEnabled(false);
+        ui_->OKButton->setEnabled(false);
     }
 }
 

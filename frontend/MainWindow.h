@@ -4,6 +4,7 @@
 // busy pointer and progress bar; message boxes through the injected service).
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -59,6 +60,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Where the window stands with a run. Only Idle takes input; from
@@ -75,12 +77,19 @@ private:
     void Convert();
     void UpdateSampleFilename();
     void ApplyEnablingRules();
+    // The dot of the chosen button of a disabled pair, greyed in the text's
+    // disabled colour, can hardly be seen on a dark background: it keeps the
+    // enabled colour (the caption alone is greyed).
+    void KeepChosenDotsClear();
     void BrowseFolder(bool source);
     void ShowAbout();
     // Lets the window paint while a run works, without taking any input.
     void Repaint();
     // From counting or converting on: the busy pointer, and no input taken.
     void TakeNoInput();
+    // A run shows in the title, and the controls, which take no input then,
+    // look it; Cancel alone stays.
+    void ShowRun(bool running);
     // Cancel, Escape or closing during a run: asks once, and tells whether the
     // run is to stop.
     bool AskToStop();
@@ -92,6 +101,9 @@ private:
     MainWindowServices services_;
     std::string appName_;
     RunState state_ = RunState::Idle;
+    QPointer<QWidget> focusBeforeRun_;
+    std::int32_t position_ = 0;  // the run's, which the bar shows a few times a second
+    QElapsedTimer sinceValue_;   // since the bar last took a value
     QElapsedTimer sinceRepaint_;
 };
 

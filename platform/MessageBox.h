@@ -19,9 +19,10 @@ enum class Answer { Ok, Yes, No };
 
 // What a box carries beside its prompt.
 struct MessageExtras {
-    std::string CheckBox;  // the caption of a check box under the prompt; none when empty
-    bool Checked = false;  // the check box's state: as shown, then as the box was closed
-    std::string Details;   // lines the box shows on request; none when empty
+    std::string CheckBox;      // the caption of a check box under the prompt; none when empty
+    bool Checked = false;      // the check box's state: as shown, then as the box was closed
+    std::string Details;       // lines the box shows on request; none when empty
+    bool NoByDefault = false;  // a question whose default is No, where Yes undoes work
 };
 
 class MessageBox {

@@ -3,6 +3,7 @@
 // line can read what the window stored.
 
 #include <QString>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -25,9 +26,11 @@ public:
                      const std::string& key, const std::string& fallback) override;
     void Write(const std::string& application, const std::string& section, const std::string& key,
                const std::string& value) override;
+    std::optional<SettingsProblem> Unwritten(const std::string& application) override;
 
 private:
     std::optional<QString> folder_;
+    std::map<std::string, SettingsProblem> unwritten_;  // the first, by application
 };
 
 }  // namespace ostrel

@@ -198,7 +198,7 @@ TEST_F(ConvertPictureFileTest, FilesThatCannotBeConvertedAreReportedAndKept) {
     EXPECT_NE(prompts[2].find("holds a character that a file name cannot hold"), std::string::npos);
     EXPECT_EQ(prompts[3], Unconverted(a, "No space left on device"));
     EXPECT_EQ(user.Messages[3].Title, "Convert");
-    EXPECT_EQ(user.Messages[3].Kind, MessageKind::Information);
+    EXPECT_EQ(user.Messages[3].Kind, MessageKind::Warning);
 }
 
 TEST_F(ConvertPictureFileTest, DeletionModes) {
