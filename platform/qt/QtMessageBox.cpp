@@ -52,6 +52,9 @@ void ShowDetailsLarge(QMessageBox& box) {
 Answer QtMessageBox::ShowWithExtras(const std::string& prompt, const std::string& title,
                                     MessageKind kind, MessageExtras& extras) {
     QMessageBox box(parent_);
+    // The box looks like the window it belongs to (its font above all), on
+    // any system.
+    box.setAttribute(Qt::WA_WindowPropagation);
     box.setWindowTitle(ToQt(title));
     box.setText(ToQt(prompt));
     box.setTextFormat(Qt::PlainText);
@@ -72,6 +75,9 @@ Answer QtMessageBox::ShowWithExtras(const std::string& prompt, const std::string
             if (box.buttonRole(button) == QMessageBox::ActionRole) {
                 button->setAccessibleDescription(
                     QStringLiteral("Shows or hides the details under the message"));
+                // Showing the details leaves Enter to the default button.
+                QObject::connect(button, &QAbstractButton::clicked, byDefault,
+                                 [byDefault] { byDefault->setFocus(); });
             }
         }
     }

@@ -677,6 +677,7 @@ TEST_F(WindowTest, TheOutputPickerListsEveryFileAndTakesOnlyAnExistingFolder) {
     bool keptOpen = false;
     WhenShown<QFileDialog>([&](QFileDialog* shown) {
         EXPECT_EQ(shown->windowTitle(), "Select JPG Output Folder");
+        EXPECT_EQ(shown->font(), window->font());
         EXPECT_EQ(shown->findChild<QLineEdit*>("fileNameEdit")->text(), "*.*");
         EXPECT_EQ(shown->nameFilters(), QStringList{"All Files (*.*)"});
         listed = Listed(shown, "README");
@@ -738,7 +739,7 @@ TEST_F(WindowTest, ReportAtTheEndGathersTheLaterProblemsIntoOneBox) {
     EXPECT_EQ(user.Prompts.size(), 5U);
 }
 
-TEST_F(WindowTest, AProblemBoxStartsOnOkAndShowsEightProblems) {
+TEST_F(WindowTest, AProblemBoxStartsOnOkShowsEightProblemsAndLeavesEnterToOk) {
     Open();
     std::string details;
     for (int n = 1; n <= 8; ++n) {
@@ -749,7 +750,8 @@ TEST_F(WindowTest, AProblemBoxStartsOnOkAndShowsEightProblems) {
     QtMessageBox box(window.get());
     MessageExtras extras{"Report further problems at the end", false, details};
     WhenShown<QMessageBox>([&](QMessageBox* shown) {
-        // The answer in focus, not the check box.
+        // In the window's font, with the answer in focus, not the check box.
+        EXPECT_EQ(shown->font(), window->font());
         QAbstractButton* ok = shown->button(QMessageBox::Ok);
         EXPECT_EQ(shown->focusWidget(), ok);
         EXPECT_EQ(shown->checkBox()->text(), "&Report further problems at the end");
@@ -766,8 +768,9 @@ TEST_F(WindowTest, AProblemBoxStartsOnOkAndShowsEightProblems) {
         if (MeasuresText) {
             EXPECT_EQ(shownDetails->verticalScrollBar()->maximum(), 0);  // all eight at once
         }
+        EXPECT_EQ(shown->focusWidget(), ok);
         shown->checkBox()->click();
-        QTest::keyClick(ok, Qt::Key_Return);
+        QTest::keyClick(shown->focusWidget(), Qt::Key_Return);
     });
     EXPECT_EQ(box.ShowWithExtras("Eight problems", "Convert", MessageKind::Warning, extras),
               Answer::Ok);
