@@ -31,13 +31,20 @@ std::optional<QString> FileOf(const std::optional<QString>& folder,
 #endif
 }
 
+// Far more than the options ever take (about a kilobyte): a larger file is
+// not the program's, and reading it whole could exhaust the memory.
+constexpr qint64 LargestFile = 1024 * 1024;
+
 // Why the file at `path` is neither read nor written: there is something there
 // that is not a regular file (reading a FIFO would wait for a writer; a link
-// to a regular file is one); nothing when it may be.
+// to a regular file is one), or a file too large; nothing when it may be.
 std::optional<std::string> Refused(const QString& path) {
     const QFileInfo info(path);
     if ((info.exists() || info.isSymLink()) && !info.isFile()) {
         return NotARegularFile;
+    }
+    if (info.isFile() && info.size() > LargestFile) {
+        return "It is larger than 1 MiB, more than any settings file";
     }
     return std::nullopt;
 }

@@ -354,6 +354,10 @@ TEST_F(CommandLineTest, ASettingsFileThatCannotBeReadIsNeitherReadNorWaitedOn) {
     const std::pair<const char*, std::function<void()>> rows[] = {
         {"It is not a regular file", [&] { ASSERT_EQ(::mkfifo(settings.c_str(), 0666), 0); }},
         {"It is not a settings file", [&] { tree.Write(relative, stored + "["); }},
+        // 3 GB of one once ran ostrel-convert out of memory; more than 1 MiB
+        // is not read at all.
+        {"It is larger than 1 MiB, more than any settings file",
+         [&] { fs::resize_file(tree.Write(relative, stored), (1 << 20) + 1); }},
     };
     for (const auto& [why, make] : rows) {
         make();

@@ -593,6 +593,8 @@ TEST_F(WindowTest, ASettingsFileThatCannotBeReadGivesTheFirstRunOptionsAndSaysSo
     const std::string stored = "[Main]\nProcessSubfolders=1\n";
     const UnreadableSettings rows[] = {
         {"not parsed", stored + "[", "It is not a settings file"},
+        {"larger than 1 MiB", stored + std::string(1024 * 1024, ';') + "\n",
+         "It is larger than 1 MiB, more than any settings file"},
     };
     const std::string where = FromQt(Shown(tree / "settings")) + "/Ostrel 2.8.conf";
     for (const UnreadableSettings& row : rows) {
