@@ -462,6 +462,7 @@ void MainWindow::ShowRun(bool running) {
     if (ui_->OKButton->isEnabled()) {
         // Cancel, which stops the run, takes the focus until the run ends.
         focusBeforeRun_ = focusWidget();
+        ui_->CancelButton->setFocus();
         ui_->TabStrip1->setEnabled(false);
         ui_->OKButton->setEnabled(false);
     }

@@ -500,14 +500,15 @@ TEST_F(WindowTest, ARunShowsInTheTitleAndInControlsThatLookDisabledUntilItEnds) 
     files.AfterOpening = [&](const File&) {
         seen << window->windowTitle() << QString::number(Get<QTabWidget>("TabStrip1")->isEnabled())
              << QString::number(Get<QPushButton>("OKButton")->isEnabled())
-             << QString::number(Get<QPushButton>("CancelButton")->isEnabled());
-        if (seen.size() == 4) {
+             << QString::number(Get<QPushButton>("CancelButton")->isEnabled())
+             << QString::number(window->focusWidget() == Get<QPushButton>("CancelButton"));
+        if (seen.size() == 5) {
             user.QuestionAnswer = Answer::Yes;
             Click("CancelButton");
         }
     };
     Click("OKButton");
-    EXPECT_EQ(seen, (QStringList{"Ostrel \u2013 converting", "0", "0", "1"}));
+    EXPECT_EQ(seen, (QStringList{"Ostrel \u2013 converting", "0", "0", "1", "1"}));
     EXPECT_EQ(window->windowTitle(), "Ostrel");
     EXPECT_TRUE(Get<QTabWidget>("TabStrip1")->isEnabled());
     EXPECT_TRUE(Get<QPushButton>("OKButton")->isEnabled());
@@ -873,7 +874,9 @@ TEST_F(WindowTest, AboutWindowLabelsAndLinks) {
             QFont font = link->font();
             EXPECT_TRUE(font.underline());
             font.setUnderline(false);
-            EXPECT_EQ(font, about->font()) << name;
+            if (MeasuresText) {  // else a sentence can seem too wide, and be drawn smaller
+                EXPECT_EQ(font, about->font()) << name;
+            }
             EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
             EXPECT_EQ(QAccessible::queryAccessibleInterface(link)->role(), QAccessible::Link);
             EXPECT_EQ(Spoken(link), link->text());
