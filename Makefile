@@ -52,9 +52,11 @@ fuzz: deps $(FUZZ_BUILD)/build.ninja
 	$(FUZZ_BUILD)/fuzz/ostrel-fuzz-jpeg-head -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	    $(FUZZ_BUILD)/corpus-jpeg-head fuzz/corpus/jpeg-head
 
+# Last, what Orca says of the window (skipped, with a line, without Orca).
 test: build
 	ctest --preset dev -j $(JOBS)
 	$(MAKE) --no-print-directory test-asan
+	scripts/screen-reader-check $(BUILD)
 
 # Conversions from and to FAT32 and exFAT images mounted with their FUSE
 # drivers, with the kernel's caches dropped under each run (scripts/media-test).

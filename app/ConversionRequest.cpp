@@ -10,7 +10,7 @@ namespace ostrel {
 namespace {
 
 void Warn(UserInteraction& user, const std::string& text) {
-    user.ShowMessage(text, messages::ConvertTitle, MessageKind::Warning);
+    user.Show(text, messages::ConvertTitle, MessageKind::Warning);
 }
 
 // The output folder, when it exists already, is left out of the count just as
@@ -123,8 +123,8 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     }
 
     if (settings.Confirm &&
-        user.ShowMessage(messages::Confirmation(outcome.FileCount), messages::ConvertTitle,
-                         MessageKind::Question) != Answer::Yes) {
+        user.Show(messages::Confirmation(outcome.FileCount), messages::ConvertTitle,
+                  MessageKind::Question) != Answer::Yes) {
         outcome.Result = RequestOutcome::Status::Declined;
         return outcome;
     }
@@ -142,9 +142,8 @@ RequestOutcome RunConversionRequest(FileSystem& files, UserInteraction& user,
     CountFilesGoneUnseen(outcome);
 
     if (settings.Summarise) {
-        user.ShowMessage(
-            messages::Summary(counters), messages::ConvertTitle,
-            NothingWentWrong(counters) ? MessageKind::Information : MessageKind::Warning);
+        user.Show(messages::Summary(counters), messages::ConvertTitle,
+                  NothingWentWrong(counters) ? MessageKind::Information : MessageKind::Warning);
     }
     outcome.Result = RequestOutcome::Status::Ran;
     return outcome;

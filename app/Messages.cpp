@@ -94,6 +94,18 @@ std::string Confirmation(std::int32_t count) {
     return "Convert " + std::to_string(count) + " PMP file" + Plural(count) + " to JPG?";
 }
 
+std::string SettingsUnreadable(const std::string& where, const std::string& why,
+                               bool firstRunOptions) {
+    return "Unable to read the settings file " + Quoted(where) +
+           " due to the following problem: " + why + "." +
+           (firstRunOptions ? " The first-run options are used." : "");
+}
+
+std::string SettingsUnwritten(const std::string& where, const std::string& why) {
+    return "Unable to save the options to " + Quoted(where) +
+           " due to the following problem: " + why + ". The options of this session are not kept.";
+}
+
 std::string FolderProblem(const std::string& path, const std::string& description) {
     return "Unable to read the folder " + Quoted(path) +
            " due to the following problem: " + description + ".";

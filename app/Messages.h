@@ -27,8 +27,19 @@ inline constexpr const char* ReportAtEnd = "Report further problems at the end";
 // The box that then shows them, with their list in its details.
 std::string HeldProblems(std::size_t count);
 
-// The window's question when Cancel, Escape or closing comes during a run.
-inline constexpr const char* StopQuestion = "Stop converting?";
+// The window's question when Cancel, Escape or closing comes during a run,
+// with No its default.
+inline constexpr const char* StopQuestion =
+    "Stop converting?\n\nThe picture in hand is finished; the rest stay where they are.";
+
+// The window's options at start and at the end: a settings file that cannot
+// be read gives the first-run options, one that cannot be written loses them.
+inline constexpr const char* LoadSettingsTitle = "Load Settings";
+inline constexpr const char* SaveSettingsTitle = "Save Settings";
+// With `firstRunOptions`, it says that the first-run options are used instead.
+std::string SettingsUnreadable(const std::string& where, const std::string& why,
+                               bool firstRunOptions = true);
+std::string SettingsUnwritten(const std::string& where, const std::string& why);
 
 // The request's texts.
 inline constexpr const char* SourceFolderMissing =

@@ -42,8 +42,8 @@ void RunReport::ProblemMet(const RunProblem& problem) {
         return;
     }
     MessageExtras extras{messages::ReportAtEnd, false, {}};
-    user_.ShowMessageWithExtras(messages::ProblemText(problem), messages::ConvertTitle,
-                                MessageKind::Information, extras);
+    user_.ShowWithExtras(messages::ProblemText(problem), messages::ConvertTitle,
+                         MessageKind::Warning, extras);
     holding_ = extras.Checked;
 }
 
@@ -55,8 +55,8 @@ void RunReport::ShowHeldProblems() {
     for (const std::string& lines : held_) {
         extras.Details += (extras.Details.empty() ? "" : "\n\n") + lines;
     }
-    user_.ShowMessageWithExtras(messages::HeldProblems(held_.size()), messages::ConvertTitle,
-                                MessageKind::Information, extras);
+    user_.ShowWithExtras(messages::HeldProblems(held_.size()), messages::ConvertTitle,
+                         MessageKind::Warning, extras);
     held_.clear();
 }
 

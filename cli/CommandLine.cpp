@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <list>
 
+#include "Messages.h"
 #include "ProgramIdentity.h"
 #include "Settings.h"
 
@@ -165,9 +166,9 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments, SettingsStore
     if (fromSettings) {
         const std::string appName = FormAppName(identity::Title, identity::Major, identity::Minor);
         if (const std::optional<SettingsProblem> problem = store.Unreadable(appName)) {
-            parsed.Error += "ostrel-convert: Unable to read the settings file \"" + problem->Where +
-                            "\" due to the following problem: " + problem->Why + "." +
-                            (storedFolders ? "" : " The first-run options are used.") + "\n";
+            parsed.Error +=
+                "ostrel-convert: " +
+                messages::SettingsUnreadable(problem->Where, problem->Why, !storedFolders) + "\n";
         } else {
             o = LoadOptions(store, appName);
             foldersFound = foldersFound || (Holds(store, appName, "SourcePath") &&

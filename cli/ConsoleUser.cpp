@@ -4,12 +4,13 @@
 
 namespace ostrel::cli {
 
-Answer ConsoleUser::ShowMessage(const std::string& prompt, const std::string& /*title*/,
-                                MessageKind kind) {
+Answer ConsoleUser::ShowWithExtras(const std::string& prompt, const std::string& /*title*/,
+                                   MessageKind kind, MessageExtras& extras) {
+    const std::string text = extras.Details.empty() ? prompt : prompt + "\n\n" + extras.Details;
     Clear();
-    std::fprintf(errors_, "%s\n", prompt.c_str());
-    if (kind == MessageKind::Information && prompt.find('\n') != std::string::npos) {
-        std::fputc('\n', errors_);  // keep reports apart
+    std::fprintf(errors_, "%s\n", text.c_str());
+    if (text.find('\n') != std::string::npos) {
+        std::fputc('\n', errors_);  // keep reports of several lines apart
     }
     std::fflush(errors_);
     Draw(true);

@@ -14,8 +14,10 @@ class ConsoleUser final : public UserInteraction {
 public:
     ConsoleUser(std::FILE* errors, bool showProgress) : errors_(errors), progress_(showProgress) {}
 
-    Answer ShowMessage(const std::string& prompt, const std::string& title,
-                       MessageKind kind) override;
+    // The details follow the prompt after an empty line; the check box stays
+    // as it was.
+    Answer ShowWithExtras(const std::string& prompt, const std::string& title, MessageKind kind,
+                          MessageExtras& extras) override;
     void SetBusyPointer(bool) override {}
     void SetProgressMaximum(std::int32_t value) override { maximum_ = value; }
     void SetProgressPosition(std::int32_t value) override;

@@ -5,9 +5,10 @@
 #include "AboutTexts.h"
 #include "Accessibility.h"
 #include "CaptionFit.h"
-#include "MainWindow.h"
+#include "LinkLabel.h"
 #include "ProgramIdentity.h"
 #include "QtText.h"
+#include "WindowLook.h"
 #include "ui_frmAbout.h"
 
 namespace ostrel {
@@ -43,20 +44,61 @@ AboutWindow::AboutWindow(Shell& shell, MessageBox& messages, QWidget* owner)
     }
     // The rows "Visit us at <link> for" and "Write to us at <link> to get" read
     // as one sentence each: the link and the words after it follow with one
-    // blank's gap, whatever width the font gives the words.
-    const QFontMetrics metrics(font());
-    const int gap = metrics.horizontalAdvance(QLatin1Char(' '));
+    // blank's gap, whatever width the font gives the words (each label's own,
+    // a style sheet's included). Where a row is wider than the window, both
+    // sentences are drawn smaller, alike.
+    ensurePolished();
     const std::array<std::array<QLabel*, 3>, 2> rows{
         {{ui_->Label2, ui_->lblLinkWeb, ui_->Label6},
          {ui_->Label3, ui_->lblLinkMail, ui_->Label5}}};
-    for (const auto& row : rows) {
-        int x = row[0]->x();
-        for (QLabel* label : row) {
-            // The drawn text can reach a pixel past its advance.
-            label->setGeometry(x, label->y(), label->sizeHint().width(), label->height());
-            x += metrics.horizontalAdvance(label->text()) + gap;
+    // The text's column ends where the design ends the name's line.
+    const int end = ui_->lblName->geometry().right();
+    const auto placeRows = [end, &rows] {
+        bool fit = true;
+        for (const auto& row : rows) {
+            int x = row[0]->x();
+            for (QLabel* label : row) {
+                // The drawn text can reach a pixel past its advance.
+                label->setGeometry(x, label->y(), label->sizeHint().width(), label->height());
+                const QFontMetrics metrics = label->fontMetrics();
+                x += metrics.horizontalAdvance(label->text()) +
+                     metrics.horizontalAdvance(QLatin1Char(' '));
+            }
+            fit = fit && row.back()->geometry().right() <= end;
+        }
+        return fit;
+    };
+    while (!placeRows() && ui_->Label2->font().pointSizeF() > 6) {
+        for (QLabel* label : std::initializer_list<QLabel*>{
+                 ui_->Label2, ui_->lblLinkWeb, ui_->Label6, ui_->Label7, ui_->Label3,
+                 ui_->lblLinkMail, ui_->Label5, ui_->Label4}) {
+            QFont smaller = label->font();
+            smaller.setPointSizeF(smaller.pointSizeF() - 0.25);
+            label->setFont(smaller);
         }
     }
+    // A screen reader, opening the window, reads it as the sentences it shows.
+    // Left to itself, Orca reads what it takes for stray labels (those of three
+    // words or more that label nothing) and none of the links; so the labels
+    // label the window, and its description is the whole text.
+    const auto words = [](std::initializer_list<const QLabel*> labels) {
+        QStringList row;
+        for (const QLabel* label : labels) {
+            row << label->text();
+        }
+        return row.join(QLatin1Char(' '));
+    };
+    for (QLabel* label :
+         {ui_->lblName, ui_->lblRevision, ui_->lblCompanyName, ui_->lblLegalCopyright, ui_->Label2,
+          ui_->Label6, ui_->Label7, ui_->Label3, ui_->Label5, ui_->Label4}) {
+        label->setBuddy(this);
+    }
+    setAccessibleDescription(
+        ui_->lblName->text() + QStringLiteral(", ") + ui_->lblRevision->text() +
+        QStringLiteral(". ") + ui_->lblCompanyName->text() + QStringLiteral(". ") +
+        ui_->lblLegalCopyright->text() + QStringLiteral(". ") +
+        words({ui_->Label2, ui_->lblLinkWeb, ui_->Label6, ui_->Label7}) + QLatin1Char(' ') +
+        words({ui_->Label3, ui_->lblLinkMail, ui_->Label5, ui_->Label4}));
     FitCaptions(this);
     setFixedSize(size());
     ui_->OKButton->setFocus();

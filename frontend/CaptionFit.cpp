@@ -105,12 +105,26 @@ QRect Room(const QWidget* control, const QRect& box) {
     if (container->isWindow()) {
         room.adjust(Gap, Gap, -Gap, -Gap);  // off the window's edge
     }
-    for (const QObject* child : container->children()) {
-        const auto* other = qobject_cast<const QWidget*>(child);
-        if (other == nullptr || other == control || other->isWindow() || ExplicitlyHidden(other)) {
-            continue;
+    // The controls beside it, in the container's terms: the container's own
+    // and, for a borderless group lying over its neighbours (an option group
+    // over the check boxes above and below it), those neighbours too.
+    QList<QRect> places;
+    const auto addPlacesIn = [&](const QWidget* holder) {
+        for (const QObject* child : holder->children()) {
+            const auto* other = qobject_cast<const QWidget*>(child);
+            if (other == nullptr || other == control || other == container || other->isWindow() ||
+                ExplicitlyHidden(other)) {
+                continue;
+            }
+            places << QRect(container->mapFrom(holder, other->pos()), other->size());
         }
-        const QRect place = other->geometry();
+    };
+    addPlacesIn(container);
+    if (!container->isWindow() && container->metaObject() == &QWidget::staticMetaObject &&
+        container->parentWidget() != nullptr) {
+        addPlacesIn(container->parentWidget());
+    }
+    for (const QRect& place : places) {
         if (place.intersects(box)) {
             continue;
         }
@@ -160,37 +174,68 @@ void Grow(QWidget* control, const QSize& wanted) {
 // reach lower. The controls then move down into the frame's inside, and what
 // would then cross its bottom border gives up height: an option group the
 // room below its buttons, a label the room below its text (it is fitted
-// afterwards).
+// afterwards). Where a control still crosses it (a list, a button), the
+// title is drawn smaller until the controls fit; they keep their fonts.
 void ClearFrameTitle(QGroupBox* frame) {
     if (frame->property(FrameMoved).isValid()) {
         return;
     }
     frame->setProperty(FrameMoved, true);
-    const QRect inside = frame->contentsRect();
     QList<QWidget*> controls;
-    int top = inside.bottom();
+    QList<QRect> designed;
     for (QObject* child : frame->children()) {
         auto* control = qobject_cast<QWidget*>(child);
         if (control == nullptr || control->isWindow() || ExplicitlyHidden(control)) {
             continue;
         }
         controls << control;
-        top = std::min(top, control->y());
+        designed << control->geometry();
     }
-    const int shift = std::max(0, inside.top() - top);
-    for (QWidget* control : controls) {
-        QRect place = control->geometry().translated(0, shift);
-        if (place.bottom() > inside.bottom()) {
-            int lowest = place.top();  // of what the control holds
-            for (const QWidget* held :
-                 control->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                lowest = std::max(lowest, place.top() + held->geometry().bottom());
+    if (controls.isEmpty()) {
+        return;
+    }
+    const int top =
+        std::min_element(designed.begin(), designed.end(), [](const QRect& a, const QRect& b) {
+            return a.top() < b.top();
+        })->top();
+    // Places the controls below the title; tells whether all of them fit.
+    const auto placeAll = [&] {
+        const QRect inside = frame->contentsRect();
+        const int shift = std::max(0, inside.top() - top);
+        bool fit = true;
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            QWidget* control = controls[i];
+            QRect at = designed[i].translated(0, shift);
+            const bool givesHeight = qobject_cast<QLabel*>(control) != nullptr ||
+                                     control->metaObject() == &QWidget::staticMetaObject;
+            if (at.bottom() > inside.bottom() && givesHeight) {
+                int lowest = at.top();  // of what the control holds
+                for (const QWidget* held :
+                     control->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                    lowest = std::max(lowest, at.top() + held->geometry().bottom());
+                }
+                at.setBottom(std::max(inside.bottom(), lowest));
             }
-            place.setBottom(std::max(inside.bottom(), lowest));
+            fit = fit && at.bottom() <= inside.bottom();
+            control->setGeometry(at);
+            if (control->property(DesignPlace).isValid()) {
+                control->setProperty(DesignPlace, at);
+            }
         }
-        control->setGeometry(place);
-        if (control->property(DesignPlace).isValid()) {
-            control->setProperty(DesignPlace, place);
+        return fit;
+    };
+    if (placeAll()) {
+        return;
+    }
+    for (QWidget* control : controls) {
+        control->setFont(control->font());  // its own from now on, not the frame's
+    }
+    QFont title = frame->font();
+    while (title.pointSizeF() - PointStep >= SmallestPoints) {
+        title.setPointSizeF(title.pointSizeF() - PointStep);
+        frame->setFont(title);
+        if (placeAll()) {
+            return;
         }
     }
 }
@@ -225,6 +270,9 @@ void FitCaption(QWidget* control) {
 }
 
 void FitCaptions(QWidget* window) {
+    // Measured in the fonts the controls are drawn in: a style sheet's apply
+    // once they are polished.
+    window->ensurePolished();
     for (QGroupBox* frame : window->findChildren<QGroupBox*>()) {
         ClearFrameTitle(frame);
     }

@@ -6,8 +6,6 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
-#include "Accessibility.h"
-
 namespace ostrel {
 
 QColor LinkColour(const QPalette& palette) {
@@ -18,7 +16,6 @@ QColor LinkColour(const QPalette& palette) {
 }
 
 LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {
-    InstallAccessibleInterfaces();
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     QFont underlined;  // the rest of the font comes from the window

@@ -1,7 +1,8 @@
 #pragma once
 // A link in a line of text: underlined, in the link colour, with the pointing
 // hand. It takes the focus by Tab or a click and is opened by a click, Enter
-// or Space; screen readers meet it as a link (Accessibility.h).
+// or Space; screen readers meet it as a link once its window has installed the
+// program's accessible interfaces (Accessibility.h).
 
 #include <QLabel>
 

@@ -19,13 +19,8 @@
 #include "QtText.h"
 #include "SampleFilename.h"
 #include "Settings.h"
+#include "WindowLook.h"
 #include "ui_Main.h"
-
-// The pictures are compiled into this static library; they must be registered
-// before the first use.
-static void InitResources() {
-    Q_INIT_RESOURCE(resources);
-}
 
 namespace ostrel {
 namespace {
@@ -106,33 +101,6 @@ bool AcceptWithoutMoving(QDropEvent* event) {
 
 }  // namespace
 
-QFont WindowFont() {
-    QFont font;
-    font.setFamilies({"Tahoma", "Liberation Sans", "Arial", "DejaVu Sans"});
-    font.setPointSizeF(8.25);
-    return font;
-}
-
-QIcon ProgramIcon() {
-    InitResources();
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/ostrel-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/icons/ostrel-32.png"), QSize(32, 32));
-    // Larger sizes keep the icon sharp on scaled screens and in docks.
-    icon.addFile(QStringLiteral(":/icons/ostrel-48.png"), QSize(48, 48));
-    icon.addFile(QStringLiteral(":/icons/ostrel-128.png"), QSize(128, 128));
-    icon.addFile(QStringLiteral(":/icons/ostrel-256.png"), QSize(256, 256));
-    return icon;
-}
-
-QIcon CompanyLogo() {
-    InitResources();
-    QIcon logo;
-    logo.addFile(QStringLiteral(":/icons/calvenor.png"), QSize(35, 35));
-    logo.addFile(QStringLiteral(":/icons/calvenor-70.png"), QSize(70, 70));
-    return logo;
-}
-
 MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::Main>()), services_(std::move(services)) {
     InstallAccessibleInterfaces();
@@ -146,6 +114,13 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         w->setFont(classic);
     }
     setWindowIcon(ProgramIcon());
+    // What a screen reader names the tabs and the three pairs of buttons by.
+    ui_->TabStrip1->setAccessibleName(QStringLiteral("Options"));
+    ui_->TabStrip1->tabBar()->setAccessibleName(QStringLiteral("Option pages"));
+    ui_->SerialNumberGroup->setAccessibleName(QStringLiteral("When to add the serial number"));
+    ui_->RevisedGroup->setAccessibleName(QStringLiteral("When to include the revised date"));
+    ui_->IllegalCharactersGroup->setAccessibleName(
+        QStringLiteral("Illegal characters in the comment"));
     // The option groups overlap the captions of the check boxes next to them;
     // on top, every check box takes a click anywhere on its caption.
     for (QCheckBox* box : ui_->ComponentsFrame->findChildren<QCheckBox*>()) {
@@ -154,6 +129,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     ui_->AboutButton->raise();  // it lies over the end of a check box
     // The box is kept (and its stored value with it) where it cannot work.
     ui_->WriteExifData->setVisible(services_.Exif != nullptr);
+    KeepChosenDotsClear();
     // Labels write from the top, so a label's text stands level with the box
     // beside it.
     for (QLabel* label : findChildren<QLabel*>()) {
@@ -189,9 +165,9 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
 
     connect(ui_->OKButton, &QPushButton::clicked, this, &MainWindow::Convert);
     connect(ui_->CancelButton, &QPushButton::clicked, this, [this] {
-        if (!busy_) {
+        if (state_ == RunState::Idle) {
             close();
-        } else if (underWay_) {
+        } else if (Stoppable()) {
             AskToStop();
         }
     });
@@ -214,7 +190,20 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::LoadSettings() {
-    const StoredOptions options = LoadOptions(services_.Settings, appName_);
+    // A settings file that cannot be read is not read at all: the first-run
+    // options, and a warning once the window shows.
+    const std::optional<SettingsProblem> unreadable = services_.Settings.Unreadable(appName_);
+    const StoredOptions options =
+        unreadable ? StoredOptions{} : LoadOptions(services_.Settings, appName_);
+    if (unreadable) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, problem = *unreadable] {
+                Show(messages::SettingsUnreadable(problem.Where, problem.Why),
+                     messages::LoadSettingsTitle, MessageKind::Warning);
+            },
+            Qt::QueuedConnection);
+    }
     for (const OptionField& field : OptionTable()) {
         const QLatin1String name(field.Key);
         switch (field.Kind) {
@@ -262,22 +251,26 @@ StoredOptions MainWindow::FillOptions() const {
 
 void MainWindow::SaveSettings() {
     SaveOptions(services_.Settings, appName_, FillOptions());
+    if (const std::optional<SettingsProblem> problem = services_.Settings.Unwritten(appName_)) {
+        Show(messages::SettingsUnwritten(problem->Where, problem->Why), messages::SaveSettingsTitle,
+             MessageKind::Warning);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (busy_) {
-        // A run is under way: the window closes once it has stopped.
-        event->ignore();
-        if (underWay_ && AskToStop()) {
-            closeAfterRun_ = true;
-        }
+    if (state_ == RunState::Idle) {
+        state_ = RunState::Closing;
+        SaveSettings();
+        event->accept();
         return;
     }
-    if (!unloaded_) {
-        unloaded_ = true;
-        SaveSettings();
+    // A run is under way: the window closes once it has stopped (Convert).
+    // Closed already, it stays so, and the options are not saved again.
+    event->ignore();
+    if ((state_ == RunState::Converting || state_ == RunState::Stopping) && AskToStop()) {
+        state_ = RunState::Closing;
+        ShowRun(true);
     }
-    event->accept();
 }
 
 void MainWindow::Convert() {
@@ -293,11 +286,11 @@ void MainWindow::Convert() {
     settings.ShowOutputPath = [this](const std::string& path) {
         ui_->OutputPath->setText(ToQt(path));
     };
-    stopRequested_ = false;
-    closeAfterRun_ = false;
     const RunConfig run{.Options = EngineOptions(options),
                         .Exif = options.WriteExifData != 0 ? services_.Exif : nullptr,
-                        .StopRequested = [this] { return stopRequested_; }};
+                        .StopRequested = [this] {
+                            return state_ == RunState::Stopping || state_ == RunState::Closing;
+                        }};
     try {
         RunConversionRequest(services_.Files, *this, folders, run, settings);
     } catch (const std::exception& error) {
@@ -305,22 +298,27 @@ void MainWindow::Convert() {
         // runs out), the window stays usable and says so.
         SetBusyPointer(false);
         SetProgressVisible(false);
-        ShowMessage(error.what(), messages::ConvertTitle, MessageKind::Warning);
+        Show(error.what(), messages::ConvertTitle, MessageKind::Warning);
     }
-    if (closeAfterRun_) {
+    if (state_ == RunState::Closing) {
+        // The run is over: the window now closes as it does when idle.
+        state_ = RunState::Idle;
         close();
     }
 }
 
 bool MainWindow::AskToStop() {
     // One question at a time; once the answer was yes, the run is stopping.
-    if (!asking_ && !stopRequested_) {
-        asking_ = true;
-        stopRequested_ = ShowMessage(messages::StopQuestion, messages::ConvertTitle,
-                                     MessageKind::Question) == Answer::Yes;
-        asking_ = false;
+    if (state_ == RunState::Converting) {
+        state_ = RunState::AskingToStop;
+        MessageExtras noByDefault;
+        noByDefault.NoByDefault = true;  // a reflexive Enter lets the run go on
+        const bool yes = ShowWithExtras(messages::StopQuestion, messages::ConvertTitle,
+                                        MessageKind::Question, noByDefault) == Answer::Yes;
+        state_ = yes ? RunState::Stopping : RunState::Converting;
+        ShowRun(true);
     }
-    return stopRequested_;
+    return state_ == RunState::Stopping || state_ == RunState::Closing;
 }
 
 void MainWindow::UpdateSampleFilename() {
@@ -344,6 +342,22 @@ void MainWindow::ApplyEnablingRules() {
     }
 }
 
+void MainWindow::KeepChosenDotsClear() {
+    for (QRadioButton* button : findChildren<QRadioButton*>()) {
+        QPalette palette = button->parentWidget()->palette();
+        palette.setColor(QPalette::Disabled, QPalette::Text,
+                         palette.color(QPalette::Active, QPalette::Text));
+        button->setPalette(palette);
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) {
+        KeepChosenDotsClear();  // from the new palette
+    }
+    QWidget::changeEvent(event);
+}
+
 void MainWindow::BrowseFolder(bool source) {
     QLineEdit* box = source ? ui_->SourcePath : ui_->OutputPath;
     const char separator = QDir::separator().toLatin1();
@@ -360,31 +374,44 @@ void MainWindow::ShowAbout() {
     about.exec();
 }
 
-Answer MainWindow::ShowMessage(const std::string& prompt, const std::string& title,
-                               MessageKind kind) {
-    return services_.Messages.Show(prompt, title, kind);
-}
-
-Answer MainWindow::ShowMessageWithExtras(const std::string& prompt, const std::string& title,
-                                         MessageKind kind, MessageExtras& extras) {
+Answer MainWindow::ShowWithExtras(const std::string& prompt, const std::string& title,
+                                  MessageKind kind, MessageExtras& extras) {
     return services_.Messages.ShowWithExtras(prompt, title, kind, extras);
 }
 
+void MainWindow::TakeNoInput() {
+    setCursor(Qt::WaitCursor);
+    QCoreApplication::instance()->installEventFilter(this);  // once, however often
+    sinceRepaint_.start();
+}
+
 void MainWindow::SetBusyPointer(bool busy) {
-    if (busy && !busy_) {
-        busy_ = true;
-        setCursor(Qt::WaitCursor);
-        QCoreApplication::instance()->installEventFilter(this);
-        sinceRepaint_.start();
-    } else if (!busy && busy_) {
-        // The run has ended: swallow whatever input came in meanwhile, and
-        // let a press of Cancel that began during the run end in no click.
-        underWay_ = false;
+    if (busy) {
+        if (state_ == RunState::Idle) {
+            state_ = RunState::Counting;
+        }
+        TakeNoInput();
+    } else if (Busy()) {
+        // The count or the run has ended: swallow whatever input came in
+        // meanwhile (asking nothing more), and let a press of Cancel that began
+        // during the run end in no click.
+        const bool ran = state_ != RunState::Counting;
+        if (ran) {
+            ui_->ProgressBar->setValue(position_);  // where the run ended
+            if (state_ != RunState::Closing) {
+                state_ = RunState::Stopping;
+            }
+        }
         Repaint();
         ui_->CancelButton->setDown(false);
         QCoreApplication::instance()->removeEventFilter(this);
         unsetCursor();
-        busy_ = false;
+        if (state_ != RunState::Closing) {
+            state_ = RunState::Idle;
+        }
+        if (ran) {
+            ShowRun(false);
+        }
     }
 }
 
@@ -393,21 +420,56 @@ void MainWindow::SetProgressMaximum(std::int32_t value) {
 }
 
 void MainWindow::SetProgressPosition(std::int32_t value) {
+    QProgressBar* bar = ui_->ProgressBar;
     // Files added after the count would carry the bar past its end.
-    if (value > ui_->ProgressBar->maximum()) {
-        ui_->ProgressBar->setMaximum(value);
+    if (value > bar->maximum()) {
+        bar->setMaximum(value);
     }
-    ui_->ProgressBar->setValue(value);
-    if (busy_ && sinceRepaint_.elapsed() >= 40) {
+    // A screen reader is told every value the bar takes, and falls behind a
+    // flood of them: during a run the bar moves a few times a second, and
+    // only when its percentage changes.
+    const auto percent = [bar](std::int64_t position) {
+        return bar->maximum() > 0 ? position * 100 / bar->maximum() : 0;
+    };
+    position_ = value;
+    if (!Busy() || (sinceValue_.elapsed() >= 250 && percent(value) != percent(bar->value()))) {
+        bar->setValue(value);
+        sinceValue_.start();
+    }
+    if (Busy() && sinceRepaint_.elapsed() >= 40) {
         Repaint();
     }
 }
 
 void MainWindow::SetProgressVisible(bool visible) {
     ui_->ProgressBar->setVisible(visible);
-    underWay_ = visible;
-    if (busy_) {
-        Repaint();
+    if (visible && (state_ == RunState::Idle || state_ == RunState::Counting)) {
+        state_ = RunState::Converting;
+        TakeNoInput();
+        ShowRun(true);
+    }
+}
+
+void MainWindow::ShowRun(bool running) {
+    const QString title = QLatin1String(identity::Title);
+    if (!running) {
+        setWindowTitle(title);
+        ui_->TabStrip1->setEnabled(true);
+        ui_->OKButton->setEnabled(true);
+        if (focusBeforeRun_ != nullptr) {
+            focusBeforeRun_->setFocus();
+        }
+        return;
+    }
+    const bool stopping = state_ == RunState::Stopping || state_ == RunState::Closing;
+    setWindowTitle(title + (stopping ? QStringLiteral(" \u2013 stopping")
+                                     : QStringLiteral(" \u2013 converting")));
+    if (ui_->OKButton->isEnabled()) {
+        // Cancel, which stops the run, takes the focus until the run ends.
+        focusBeforeRun_ = focusWidget();
+        ui_->CancelButton->setFocus();
+        ui_->TabStrip1->setEnabled(false);
+        ui_->OKButton->setEnabled(false);
     }
 }
 
@@ -417,13 +479,13 @@ void MainWindow::Repaint() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (busy_) {
+    if (Busy()) {
         if (watched->isWidgetType() && IsUserInput(event->type()) &&
             static_cast<QWidget*>(watched)->window() == this) {
-            if (underWay_ && IsEscape(event)) {
+            if (Stoppable() && IsEscape(event)) {
                 ui_->CancelButton->click();
             }
-            return !(underWay_ && watched == ui_->CancelButton && IsMouseClick(event->type()));
+            return !(Stoppable() && watched == ui_->CancelButton && IsMouseClick(event->type()));
         }
     } else if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

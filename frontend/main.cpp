@@ -13,6 +13,7 @@
 #include "QtMessageBox.h"
 #include "QtSettingsStore.h"
 #include "Shell.h"
+#include "WindowLook.h"
 
 namespace {
 
@@ -32,6 +33,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
     QApplication::setDesktopFileName(QStringLiteral("org.calvenor.Ostrel"));
+    // Every window and box of the program in the window's font, whatever the
+    // system would give each.
+    QApplication::setFont(ostrel::WindowFont());
 
     const std::unique_ptr<ostrel::FileSystem> files = ostrel::MakeSystemFileSystem();
     ostrel::QtMessageBox messages;

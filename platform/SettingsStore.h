@@ -29,6 +29,11 @@ public:
     // that cannot be written loses the value; nothing is thrown.
     virtual void Write(const std::string& application, const std::string& section,
                        const std::string& key, const std::string& value) = 0;
+    // What kept values written since the last call from being stored (a
+    // read-only or full medium, a settings file that is no file), once.
+    virtual std::optional<SettingsProblem> Unwritten(const std::string& /*application*/) {
+        return std::nullopt;
+    }
 };
 
 // The current user's own store, where the window keeps its options (the

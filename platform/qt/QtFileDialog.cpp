@@ -41,6 +41,8 @@ class PickerDialog final : public QFileDialog {
 public:
     PickerDialog(QWidget* parent, const QString& title) : QFileDialog(parent, title) {
         setOption(QFileDialog::DontUseNativeDialog);
+        // It looks like the window it belongs to (its font above all).
+        setAttribute(Qt::WA_WindowPropagation);
         nameBox_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         auto* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
         if (nameBox_ == nullptr || buttons == nullptr) {

@@ -3,6 +3,7 @@
 // line can read what the window stored.
 
 #include <QString>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -14,8 +15,9 @@ namespace ostrel {
 // "Ostrel/<application>.conf" under the XDG configuration folder elsewhere),
 // one store per application name. With `folder`, an INI file
 // "<application>.conf" in that folder instead. A file is read and written only
-// when it is a regular file (or none yet), so that a FIFO or a device put
-// there never blocks the program.
+// when it is a regular file (or none yet) of at most 1 MiB, so that a FIFO or
+// a device put there never blocks the program, nor a huge file exhausts its
+// memory.
 class QtSettingsStore final : public SettingsStore {
 public:
     explicit QtSettingsStore(std::optional<QString> folder = std::nullopt)
@@ -25,9 +27,11 @@ public:
                      const std::string& key, const std::string& fallback) override;
     void Write(const std::string& application, const std::string& section, const std::string& key,
                const std::string& value) override;
+    std::optional<SettingsProblem> Unwritten(const std::string& application) override;
 
 private:
     std::optional<QString> folder_;
+    std::map<std::string, SettingsProblem> unwritten_;  // the first, by application
 };
 
 }  // namespace ostrel

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 
@@ -506,10 +507,20 @@ TEST(Samples, ANameTooLongLosesTheEndOfItsCommentAlsoInADryRun) {
     EXPECT_EQ(test::FileNames(out), test::Names{name});
 }
 
-TEST_F(CommandLineTest, ASettingsFileThatIsNoFileIsNeitherReadNorWaitedOn) {
+TEST_F(CommandLineTest, ASettingsFileThatCannotBeReadIsNeitherReadNorWaitedOn) {
+    const std::string relative = "home/.config/Ostrel/Ostrel 2.8.conf";
     const fs::path settings = tree.Folder("home/.config/Ostrel") / "Ostrel 2.8.conf";
-    ASSERT_EQ(::mkfifo(settings.c_str(), 0666), 0);
-    for (const char* why : {"It is not a regular file", "It is not a settings file"}) {
+    const std::string stored = "[Main]\nProcessSubfolders=1\n";  // 3 files, were it read
+    const std::pair<const char*, std::function<void()>> rows[] = {
+        {"It is not a regular file", [&] { ASSERT_EQ(::mkfifo(settings.c_str(), 0666), 0); }},
+        {"It is not a settings file", [&] { tree.Write(relative, stored + "["); }},
+        // 3 GB of one once ran ostrel-convert out of memory; more than 1 MiB
+        // is not read at all.
+        {"It is larger than 1 MiB, more than any settings file",
+         [&] { fs::resize_file(tree.Write(relative, stored), (1 << 20) + 1); }},
+    };
+    for (const auto& [why, make] : rows) {
+        make();
         const Result result = Convert({"--from-settings", "--quiet"});
         EXPECT_EQ(result.Status, 0);
         EXPECT_EQ(result.Err, "ostrel-convert: Unable to read the settings file \"" +
@@ -518,7 +529,6 @@ TEST_F(CommandLineTest, ASettingsFileThatIsNoFileIsNeitherReadNorWaitedOn) {
         EXPECT_EQ(result.Out, "1 PMP file successfully converted to JPG.\n");
         fs::remove(settings);
         fs::remove_all(tree / "O");
-        tree.Write("home/.config/Ostrel/Ostrel 2.8.conf", "[Main]\nProcessSubfolders=1\n[");
     }
 }
 #endif

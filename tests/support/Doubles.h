@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "FileDialog.h"
-#include "MessageBox.h"
 #ifdef _WIN32
 #include "WindowsFileSystem.h"
 #else
@@ -31,15 +30,10 @@ struct ShownMessage {
 // Records every call in order, as "message:<title>", "busy:1", "max:3",
 // "pos:1" or "visible:0", answers questions as told, and ticks the check box
 // of a message when told to.
-class RecordingUser : public UserInteraction, public MessageBox {
+class RecordingUser : public UserInteraction {
 public:
-    Answer ShowMessage(const std::string& prompt, const std::string& title,
-                       MessageKind kind) override {
-        MessageExtras none;
-        return ShowMessageWithExtras(prompt, title, kind, none);
-    }
-    Answer ShowMessageWithExtras(const std::string& prompt, const std::string& title,
-                                 MessageKind kind, MessageExtras& extras) override {
+    Answer ShowWithExtras(const std::string& prompt, const std::string& title, MessageKind kind,
+                          MessageExtras& extras) override {
         Messages.push_back({title, kind, extras});
         Prompts.push_back(prompt);
         Calls.push_back("message:" + title);
@@ -47,10 +41,6 @@ public:
             extras.Checked = TickCheckBox;
         }
         return kind == MessageKind::Question ? QuestionAnswer : Answer::Ok;
-    }
-    Answer ShowWithExtras(const std::string& prompt, const std::string& title, MessageKind kind,
-                          MessageExtras& extras) override {
-        return ShowMessageWithExtras(prompt, title, kind, extras);
     }
     void SetBusyPointer(bool busy) override { Log("busy:", busy); }
     void SetProgressMaximum(std::int32_t value) override { Log("max:", value); }
