@@ -763,7 +763,7 @@ TEST_F(WindowTest, AProblemBoxStartsOnOkShowsEightProblemsAndLeavesEnterToOk) {
         for (QAbstractButton* button : shown->buttons()) {
             if (shown->buttonRole(button) == QMessageBox::ActionRole) {
                 EXPECT_FALSE(button->accessibleDescription().isEmpty());
-                button->click();  // Show Details...
+                QTest::mouseClick(button, Qt::LeftButton);  // Show Details...
             }
         }
         auto* shownDetails = shown->findChild<QTextEdit*>();
