@@ -106,6 +106,17 @@ private:
     QString Entry() const { return List()->currentText(); }
 };
 
+// A plain container, which screen readers pass over; named, it is a group
+// that they name as the focus enters it (the pairs of option buttons).
+class Container final : public QAccessibleWidget {
+public:
+    explicit Container(QWidget* container) : QAccessibleWidget(container) {}
+
+    QAccessible::Role role() const override {
+        return widget()->accessibleName().isEmpty() ? QAccessible::Client : QAccessible::Grouping;
+    }
+};
+
 class Link final : public QAccessibleWidget {
 public:
     explicit Link(LinkLabel* link) : QAccessibleWidget(link, QAccessible::Link) {}
@@ -131,6 +142,11 @@ public:
 QAccessibleInterface* MakeInterface(const QString& className, QObject* object) {
     if (className == QLatin1String("ostrel::LinkLabel")) {
         return new Link(static_cast<LinkLabel*>(object));
+    }
+    if (className == QLatin1String("QWidget") &&
+        object->metaObject() == &QWidget::staticMetaObject &&
+        !static_cast<QWidget*>(object)->isWindow()) {
+        return new Container(static_cast<QWidget*>(object));
     }
     if (className == QLatin1String("QComboBox")) {
         auto* list = static_cast<QComboBox*>(object);

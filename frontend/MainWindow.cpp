@@ -114,9 +114,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         w->setFont(classic);
     }
     setWindowIcon(ProgramIcon());
-    // What a screen reader names the tabs and the three pairs of buttons by.
+    // What a screen reader names the pages and the three pairs of buttons by.
     ui_->TabStrip1->setAccessibleName(QStringLiteral("Options"));
-    ui_->TabStrip1->tabBar()->setAccessibleName(QStringLiteral("Option pages"));
     ui_->SerialNumberGroup->setAccessibleName(QStringLiteral("When to add the serial number"));
     ui_->RevisedGroup->setAccessibleName(QStringLiteral("When to include the revised date"));
     ui_->IllegalCharactersGroup->setAccessibleName(

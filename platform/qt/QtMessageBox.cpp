@@ -91,8 +91,6 @@ Answer QtMessageBox::ShowWithExtras(const std::string& prompt, const std::string
         check->setChecked(extras.Checked);
         box.setCheckBox(check);
     }
-    // The answer first: a reflexive Enter gives the default, never the check box.
-    byDefault->setFocus();
     const int pressed = box.exec();
     if (check != nullptr) {
         extras.Checked = check->isChecked();

@@ -577,6 +577,19 @@ TEST_F(WindowTest, ARunTellsAScreenReaderItsProgressAFewTimesNotForEachPicture) 
     EXPECT_EQ(bar->text(), "300 of 300");
 }
 
+TEST_F(WindowTest, EachPairOfOptionButtonsIsAGroupNamedForWhatItChooses) {
+    Open();
+    QStringList names;
+    for (const char* group : {"SerialNumberGroup", "RevisedGroup", "IllegalCharactersGroup"}) {
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(Get<QWidget>(group));
+        EXPECT_EQ(spoken->role(), QAccessible::Grouping) << group;
+        names << spoken->text(QAccessible::Name);
+    }
+    EXPECT_EQ(names,
+              (QStringList{"When to add the serial number", "When to include the revised date",
+                           "Illegal characters in the comment"}));
+}
+
 #ifndef _WIN32  // on Windows, the readers take the entry as the list's value
 TEST_F(WindowTest, AListOffersItsEntryAsTextAndAsItsValue) {
     Open();
@@ -812,7 +825,7 @@ TEST_F(WindowTest, AProblemBoxStartsOnOkShowsEightProblemsAndLeavesEnterToOk) {
         for (QAbstractButton* button : shown->buttons()) {
             if (shown->buttonRole(button) == QMessageBox::ActionRole) {
                 EXPECT_FALSE(button->accessibleDescription().isEmpty());
-                button->click();  // Show Details...
+                QTest::mouseClick(button, Qt::LeftButton);  // Show Details...
             }
         }
         auto* shownDetails = shown->findChild<QTextEdit*>();
