@@ -25,7 +25,9 @@ constexpr auto Limit = std::chrono::seconds(30);
 // program: its end does not wait for them.
 class Watch {
 public:
-    Watch() { std::thread([this] { Run(); }).detach(); }
+    Watch() {
+        std::thread([this] { Run(); }).detach();
+    }
 
     void Start(const ::testing::TestInfo& test) {
         const std::lock_guard lock(mutex_);
