@@ -75,6 +75,22 @@ QChar Mnemonic(const QString& caption) {
     return at >= 0 && at + 1 < caption.size() ? caption[at + 1].toUpper() : QChar();
 }
 
+// The mark of a check box or an option button, in its own coordinates.
+QRect Mark(QWidget* control) {
+    QStyleOptionButton option;
+    option.initFrom(control);
+    const bool radio = qobject_cast<QRadioButton*>(control) != nullptr;
+    return control->style()->subElementRect(
+        radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &option, control);
+}
+
+// Where a label's text is drawn, in its own coordinates.
+QRect TextOf(const QLabel* label) {
+    const int flags = static_cast<int>(label->alignment()) | Qt::TextShowMnemonic |
+                      (label->wordWrap() ? Qt::TextWordWrap : 0);
+    return QFontMetrics(label->font()).boundingRect(label->contentsRect(), flags, label->text());
+}
+
 // Where a caption does not fit its control in the font the control got, or
 // where the control crosses the border or title of the frame it is in; empty
 // when all is well.
@@ -82,23 +98,13 @@ QString Misfit(QWidget* control) {
     const QFontMetrics metrics(control->font());
     QString wrong;
     if (auto* label = qobject_cast<QLabel*>(control); label && !label->text().isEmpty()) {
-        const int flags = static_cast<int>(label->alignment()) | Qt::TextShowMnemonic |
-                          (label->wordWrap() ? Qt::TextWordWrap : 0);
-        const QRect text = metrics.boundingRect(label->contentsRect(), flags, label->text());
-        if (!label->contentsRect().contains(text)) {
+        if (const QRect text = TextOf(label); !label->contentsRect().contains(text)) {
             wrong = QStringLiteral("text %1x%2").arg(text.width()).arg(text.height());
         }
     } else if (qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control)) {
-        QStyleOptionButton option;
-        option.initFrom(control);
-        const bool radio = qobject_cast<QRadioButton*>(control) != nullptr;
-        const QRect mark = control->style()->subElementRect(
-            radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &option,
-            control);
-        if (control->sizeHint().width() > control->width() || !control->rect().contains(mark)) {
-            wrong = QStringLiteral("needs %1x%2")
-                        .arg(control->sizeHint().width())
-                        .arg(control->sizeHint().height());
+        const QSize needs = control->sizeHint();
+        if (needs.width() > control->width() || !control->rect().contains(Mark(control))) {
+            wrong = QStringLiteral("needs %1x%2").arg(needs.width()).arg(needs.height());
         }
     } else if (auto* list = qobject_cast<QComboBox*>(control)) {
         QStyleOptionComboBox option;
@@ -137,26 +143,18 @@ QStringList Overlaps(QWidget* window) {
         }
         QRect ink = control->rect();
         if (auto* label = qobject_cast<QLabel*>(control)) {
-            const int flags = static_cast<int>(label->alignment()) | Qt::TextShowMnemonic |
-                              (label->wordWrap() ? Qt::TextWordWrap : 0);
-            ink = label->pixmap().isNull()
-                      ? QFontMetrics(label->font())
-                            .boundingRect(label->contentsRect(), flags, label->text())
-                      : label->contentsRect();
+            ink = label->pixmap().isNull() ? TextOf(label) : label->contentsRect();
         } else if (auto* button = qobject_cast<QAbstractButton*>(control);
                    qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control)) {
             // The mark, and the caption in the middle of the rest.
-            const bool radio = qobject_cast<QRadioButton*>(control) != nullptr;
             QStyleOptionButton option;
             option.initFrom(control);
             option.text = button->text();
-            const QRect mark = control->style()->subElementRect(
-                radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &option,
-                control);
-            const QRect rest = control->style()->subElementRect(
-                radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option,
-                control);
-            ink = mark |
+            const QRect rest = control->style()->subElementRect(qobject_cast<QRadioButton*>(control)
+                                                                    ? QStyle::SE_RadioButtonContents
+                                                                    : QStyle::SE_CheckBoxContents,
+                                                                &option, control);
+            ink = Mark(control) |
                   QFontMetrics(control->font())
                       .boundingRect(rest, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic,
                                     button->text());
@@ -175,6 +173,18 @@ QStringList Overlaps(QWidget* window) {
         }
     }
     return found;
+}
+
+// The colours of what a control draws (in `part` of it).
+QList<QColor> Pixels(QWidget* control, const QRect& part = QRect(0, 0, -1, -1)) {
+    const QImage image = control->grab(part).toImage();
+    QList<QColor> pixels;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            pixels << image.pixelColor(x, y);
+        }
+    }
+    return pixels;
 }
 
 class WindowTest : public ::testing::Test {
@@ -215,7 +225,8 @@ protected:
         QApplication::sendEvent(Get<QLineEdit>(box), &drop);
         return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
     }
-    // Runs `script` once a modal window of type T shows.
+    // Runs `script` once a modal window of type T shows. A script that leaves
+    // it open has failed, and the window is closed, so that the test ends.
     template <typename T>
     static void WhenShown(std::function<void(T*)> script) {
         QTimer::singleShot(0, [script] {
@@ -223,6 +234,10 @@ protected:
             ASSERT_TRUE(QTest::qWaitFor(
                 [&] { return (shown = qobject_cast<T*>(QApplication::activeModalWidget())); }));
             script(shown);
+            if (shown->isVisible()) {
+                ADD_FAILURE() << FromQt(shown->windowTitle()) << " is still open";
+                static_cast<QDialog*>(shown)->done(QDialog::Rejected);
+            }
         });
     }
     // Types into the dialog's name box and presses Enter.
@@ -252,6 +267,36 @@ protected:
         Get<QLineEdit>(box)->setText(Shown(path));
     }
     QString Stored(const char* key) { return ini.value(key).toString(); }
+    // Types `text` into a box as an input method does.
+    void Type(const char* box, const QString& text) {
+        QInputMethodEvent typed;
+        typed.setCommitString(text);
+        QApplication::sendEvent(Get<QLineEdit>(box), &typed);
+    }
+    // The nth picture of S/PIC00002.
+    static std::string Source(int n) {
+        return "S/PIC00002/PSN" + std::to_string(100000 + n).substr(1) + ".PMP";
+    }
+    // Opens the window to convert `count` pictures of S/PIC00002 into O.
+    void OpenWithPictures(int count, const test::Bytes& picture = test::EveryByte()) {
+        for (int n = 1; n <= count; ++n) {
+            tree.Write(Source(n), test::PmpFile({}, picture));
+        }
+        Open();
+        SetText("SourcePath", tree / "S/PIC00002");
+        SetText("OutputPath", tree.Folder("O"));
+    }
+    // Presses OK; `meanwhile` comes once the `nth` picture is open.
+    void ConvertWhile(int nth, const std::function<void()>& meanwhile) {
+        int opened = 0;
+        files.AfterOpening = [&](const File&) {
+            if (++opened == nth) {
+                meanwhile();
+            }
+        };
+        Click("OKButton");
+        files.AfterOpening = nullptr;
+    }
 
     test::TempTree tree;
     test::FaultyFileSystem files;
@@ -273,34 +318,44 @@ private:
     QByteArray home_;
 };
 
-TEST_F(WindowTest, FirstRunShowsTheDefaultsAndClosingSavesThem) {
+TEST_F(WindowTest, OpensWithTheFirstRunOptionsAndOkInFocusWhichEnterPressesFromAList) {
     Open();
+    EXPECT_EQ(window->windowTitle(), "Ostrel");
+    EXPECT_EQ(window->FillOptions(), StoredOptions{});
     EXPECT_EQ(window->focusWidget(), Get<QPushButton>("OKButton"));
     QTest::keyClick(Get<QPushButton>("OKButton"), Qt::Key_Return);
     QTest::keyClick(Get<QComboBox>("DeleteSourceFiles"), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(user.Calls, (test::Names{"message:Convert", "message:Convert"}));
-    EXPECT_EQ(window->windowTitle(), "Ostrel");
-    EXPECT_EQ(Get<QLabel>("SampleFilename")->text(),
-              "{DT=2002-03-14 @09-05-07}{AL=001}{SH=001}\n{LE=Forward}{FL=Y}{SP=033ms}"
-              "{CP=Standard}\n{CO=Paris}.jpg");
-    EXPECT_EQ(window->FillOptions(), StoredOptions{});
+}
 
-    Get<QComboBox>("JPGNameFormat")->setCurrentIndex(0);
-    EXPECT_EQ(Get<QLabel>("SampleFilename")->text(),
-              "2002-03-14 @09-05-07 PIC001 PSN001 Forward FY 033ms Standard Paris.jpg");
-    Get<QComboBox>("JPGNameFormat")->setCurrentIndex(2);
-    EXPECT_EQ(Get<QLabel>("SampleFilename")->text(),
-              "{Date=2002-03-14 @09-05-07}{Album=001}\n{Shot=001}{Lens=Forward}{Flash=Y}{Speed=\n"
-              "033ms}{Compression=Standard}{Comment=Pa...");
-    Get<QRadioButton>("Option6")->setChecked(true);
+TEST_F(WindowTest, TheSampleNameIsInTheChosenFormatAndCutToItsPlace) {
+    Open();
+    const QString samples[] = {
+        "2002-03-14 @09-05-07 PIC001 PSN001 Forward FY 033ms Standard Paris.jpg",
+        "{DT=2002-03-14 @09-05-07}{AL=001}{SH=001}\n{LE=Forward}{FL=Y}{SP=033ms}"
+        "{CP=Standard}\n{CO=Paris}.jpg",
+        "{Date=2002-03-14 @09-05-07}{Album=001}\n{Shot=001}{Lens=Forward}{Flash=Y}{Speed=\n"
+        "033ms}{Compression=Standard}{Comment=Pa...",
+    };
+    EXPECT_EQ(Get<QLabel>("SampleFilename")->text(), samples[1]);
+    for (const int format : {0, 2, 1}) {
+        Get<QComboBox>("JPGNameFormat")->setCurrentIndex(format);
+        EXPECT_EQ(Get<QLabel>("SampleFilename")->text(), samples[format]) << format;
+    }
+}
+
+TEST_F(WindowTest, TheSourcePickerListsPmpFilesAndTakesAFolderTypedInFullAndCancelKeepsIt) {
     tree.Write("Pics/psn00001.pmp", "");
     tree.Write("Pics/notes.txt", "");
+    Open();
+    Get<QComboBox>("JPGNameFormat")->setCurrentIndex(2);
+    Get<QRadioButton>("Option6")->setChecked(true);
     SetText("SourcePath", tree / "Pics");
     QStringList listed;
     WhenShown<QFileDialog>([&](QFileDialog* shown) {
         EXPECT_EQ(shown->nameFilters(), QStringList{"PMP Files (*.PMP)"});
         listed = Listed(shown, "psn00001.pmp");
-        TypeAndAccept(shown, tree.Folder("Other") / "");  // a folder typed in full
+        TypeAndAccept(shown, tree.Folder("Other") / "");
     });
     Click("BrowseSourceButton");
     EXPECT_EQ(listed, QStringList{"psn00001.pmp"});
@@ -330,8 +385,7 @@ TEST_F(WindowTest, CaptionClicksToggleAndDisabledPairsKeepTheirSelection) {
         option.text = box->text();
         const QRect click =
             box->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &option, box);
-        const int first =
-            box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).right() + 3;
+        const int first = Mark(box).right() + 3;
         for (const int x : {first, (first + click.right()) / 2, click.right() - 1}) {
             for (const int y : {click.top() + 1, click.bottom() - 1}) {
                 const QPoint at = box->mapTo(window.get(), QPoint(x, y));
@@ -396,128 +450,51 @@ TEST_F(WindowTest, EnterInAFolderBoxConvertsEndToEndFromHomeAndEscapeCancels) {
     EXPECT_EQ(Stored("Main/SourcePath"), QDir::toNativeSeparators(QDir::homePath()));
 }
 
-TEST_F(WindowTest, WhileARunWorksOnlyCancelEscapeAndClosingGetThroughAndAskToStop) {
+TEST_F(WindowTest, WhileARunWorksNeitherOkNorDropsNorTypingNorClosingGetThrough) {
     Open();
     SetText("SourcePath", "");
     window->SetBusyPointer(true);
     EXPECT_EQ(window->cursor().shape(), Qt::WaitCursor);
     Click("OKButton");
     EXPECT_EQ(Drop("SourcePath", tree.Folder("Pics")), Qt::IgnoreAction);
-    QInputMethodEvent typed;
-    typed.setCommitString("typed");
-    QApplication::sendEvent(Get<QLineEdit>("SourcePath"), &typed);
+    Type("SourcePath", "typed");
     EXPECT_FALSE(window->close());
     window->SetBusyPointer(false);
     EXPECT_TRUE(user.Messages.empty());
-    EXPECT_EQ(Text("SourcePath"), "");  // neither dropped nor typed
+    EXPECT_EQ(Text("SourcePath"), "");
     Click("OKButton");
     EXPECT_EQ(user.Messages.size(), 1U);
+}
 
-    // Idle, a dropped folder fills the box, a dropped file gives its folder,
-    // and the file manager is never told that anything moved.
-    EXPECT_EQ(Drop("SourcePath", tree / "Pics"), Qt::CopyAction);
+TEST_F(WindowTest, ADroppedFolderFillsTheBoxAndADroppedFileGivesItsFolderAndNothingMoves) {
+    Open();
+    EXPECT_EQ(Drop("SourcePath", tree.Folder("Pics")), Qt::CopyAction);
     EXPECT_EQ(Text("SourcePath"), Shown(tree / "Pics"));
-    tree.Write("Out/PSN00001.PMP", "");
-    Drop("OutputPath", tree / "Out/PSN00001.PMP");
+    EXPECT_EQ(Drop("OutputPath", tree.Write("Out/PSN00001.PMP", "")), Qt::CopyAction);
     EXPECT_EQ(Text("OutputPath"), Shown(tree / "Out"));
+}
 
-    // A count that fails leaves the window as it was: no busy pointer, input taken.
+TEST_F(WindowTest, ACountThatFailsSaysWhyAndLeavesTheWindowAsItWas) {
+    Open();
+    SetText("SourcePath", tree.Folder("Pics"));
     files.BeforeListing = [](const Folder&) { throw FileSystemError(test::Denied()); };
     Click("OKButton");
-    EXPECT_EQ(user.Prompts.back(), "Unable to read the folder \"" + FromQt(Text("SourcePath")) +
+    EXPECT_EQ(user.Prompts.back(), "Unable to read the folder \"" + FromQt(Shown(tree / "Pics")) +
                                        "\" due to the following problem: " + test::Denied() + ".");
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
-    QApplication::sendEvent(Get<QLineEdit>("SourcePath"), &typed);
+    Type("SourcePath", "typed");
     EXPECT_EQ(Text("SourcePath"), Shown(tree / "Pics") + "typed");
-    files.BeforeListing = nullptr;
-
-    // Runs of five pictures, each JPG file named after its PMP file, sources
-    // deleted; `meanwhile` comes once the `nth` picture is open.
-    const auto source = [](int n) { return "S/PIC00002/PSN0000" + std::to_string(n) + ".PMP"; };
-    const auto jpg = [&](const char* output, int n) {
-        return tree / output /
-               ("1999-07-04 @14-05-09 Sony DSC-F1 Forward FY 033ms Standard PIC002 PSN00" +
-                std::to_string(n) + ".jpg");
-    };
-    const auto run = [&](const char* output, int nth, const std::function<void()>& meanwhile) {
-        SetText("SourcePath", tree / "S/PIC00002");
-        SetText("OutputPath", tree.Folder(output));
-        int opened = 0;
-        files.AfterOpening = [&](const File&) {
-            if (++opened == nth) {
-                meanwhile();
-            }
-        };
-        user.QuestionAnswer = Answer::Yes;
-        user.Prompts.clear();
-        user.Messages.clear();
-        Click("OKButton");
-    };
-    for (int n = 1; n <= 5; ++n) {
-        tree.Write(source(n), test::PmpFile({}, test::EveryByte()));
-    }
-    Get<QComboBox>("DeleteSourceFiles")->setCurrentIndex(2);
-    Get<QComboBox>("JPGNameFormat")->setCurrentIndex(0);
-
-    // No: the run goes on as if nothing had happened; OK is still refused.
-    run("O1", 2, [&] {
-        user.QuestionAnswer = Answer::No;
-        Click("OKButton");
-        QTest::keyClick(Get<QComboBox>("JPGNameFormat"), Qt::Key_Escape);
-    });
-    EXPECT_EQ(user.Prompts, (test::Names{"Convert 5 PMP files to JPG?", StopQuestion,
-                                         "5 PMP files successfully converted to JPG."}));
-    ASSERT_EQ(user.Messages.size(), 3U);
-    EXPECT_EQ(user.Messages[1].Title, "Convert");
-    EXPECT_EQ(user.Messages[1].Kind, MessageKind::Question);
-    for (int n = 1; n <= 5; ++n) {
-        EXPECT_TRUE(fs::exists(jpg("O1", n)) && !fs::exists(tree / source(n))) << n;
-        tree.Write(source(n), test::PmpFile({}, test::EveryByte()));
-    }
-
-    // Cancel, yes: the picture in hand is finished, the sources of the
-    // converted ones deleted, and the rest left alone.
-    run("O2", 2, [&] { Click("CancelButton"); });
-    EXPECT_EQ(user.Prompts, (test::Names{"Convert 5 PMP files to JPG?", StopQuestion,
-                                         "2 PMP files successfully converted to JPG.\n\nThe "
-                                         "conversion was stopped: 3 PMP files not reached."}));
-    int converted = 0;
-    for (int n = 1; n <= 5; ++n) {
-        EXPECT_NE(fs::exists(jpg("O2", n)), fs::exists(tree / source(n))) << n;
-        converted += fs::exists(jpg("O2", n)) ? 1 : 0;
-    }
-    EXPECT_EQ(converted, 2);
-    EXPECT_TRUE(window->isVisible());
-
-    // Closing, yes: the run stops, then the window closes and keeps the options.
-    run("O3", 1, [&] { EXPECT_FALSE(window->close()); });
-    EXPECT_EQ(user.Prompts, (test::Names{"Convert 3 PMP files to JPG?", StopQuestion,
-                                         "1 PMP file successfully converted to JPG.\n\nThe "
-                                         "conversion was stopped: 2 PMP files not reached."}));
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(Stored("Main/OutputPath"), Shown(tree / "O3"));
-    EXPECT_EQ(Stored("Main/DeleteSourceFiles"), "2");
 }
 
 TEST_F(WindowTest, ARunShowsInTheTitleAndInControlsThatLookDisabledUntilItEnds) {
-    for (const char* name : {"PSN00001.PMP", "PSN00002.PMP"}) {
-        tree.Write(std::string("S/") + name, test::PmpFile({}, test::EveryByte()));
-    }
-    Open();
-    SetText("SourcePath", tree / "S");
-    SetText("OutputPath", tree.Folder("O"));
+    OpenWithPictures(2);
     QStringList seen;
-    files.AfterOpening = [&](const File&) {
+    ConvertWhile(1, [&] {
         seen << window->windowTitle() << QString::number(Get<QTabWidget>("TabStrip1")->isEnabled())
              << QString::number(Get<QPushButton>("OKButton")->isEnabled())
              << QString::number(Get<QPushButton>("CancelButton")->isEnabled())
              << QString::number(window->focusWidget() == Get<QPushButton>("CancelButton"));
-        if (seen.size() == 5) {
-            user.QuestionAnswer = Answer::Yes;
-            Click("CancelButton");
-        }
-    };
-    Click("OKButton");
+    });
     EXPECT_EQ(seen, (QStringList{"Ostrel \u2013 converting", "0", "0", "1", "1"}));
     EXPECT_EQ(window->windowTitle(), "Ostrel");
     EXPECT_TRUE(Get<QTabWidget>("TabStrip1")->isEnabled());
@@ -525,29 +502,79 @@ TEST_F(WindowTest, ARunShowsInTheTitleAndInControlsThatLookDisabledUntilItEnds) 
     EXPECT_EQ(window->focusWidget(), Get<QPushButton>("OKButton"));
 }
 
-TEST_F(WindowTest, TheStopQuestionSaysWhatStoppingMeansAndNoIsItsDefault) {
-    for (const char* name : {"PSN00001.PMP", "PSN00002.PMP"}) {
-        tree.Write(std::string("S/") + name, test::PmpFile({}, test::EveryByte()));
-    }
-    Open();
-    SetText("SourcePath", tree / "S");
-    SetText("OutputPath", tree.Folder("O"));
+// Asked to stop while a run of five pictures works, in each of the ways a
+// person can ask, and answered.
+enum class Asked { ByEscape, ByCancel, ByClosing };
+struct StopRow {
+    const char* Name;
+    Asked Way;
+    Answer Reply;
+    int Converted;  // the picture in hand is finished
+    std::string Summary;
+    const char* TitleAfter;
+};
+
+class StopTest : public WindowTest, public ::testing::WithParamInterface<StopRow> {};
+
+TEST_P(StopTest, ConvertsAndDeletesTheSourcesOfWhatWasConvertedAndNoMore) {
+    const StopRow& row = GetParam();
+    OpenWithPictures(5);
+    Get<QComboBox>("DeleteSourceFiles")->setCurrentIndex(2);
+    Get<QComboBox>("JPGNameFormat")->setCurrentIndex(0);
     QString title;
-    files.AfterOpening = [&](const File&) {
-        if (user.Messages.size() == 1) {
+    ConvertWhile(row.Way == Asked::ByClosing ? 1 : 2, [&] {
+        user.QuestionAnswer = row.Reply;
+        if (row.Way == Asked::ByEscape) {
+            Click("OKButton");  // refused without a word
+            QTest::keyClick(Get<QComboBox>("JPGNameFormat"), Qt::Key_Escape);
+        } else if (row.Way == Asked::ByCancel) {
             Click("CancelButton");
-            title = window->windowTitle();
+        } else {
+            EXPECT_FALSE(window->close());  // not yet: once the run has stopped
         }
-    };
-    Click("OKButton");
-    ASSERT_EQ(user.Prompts.size(), 3U);
-    EXPECT_EQ(user.Prompts[1], StopQuestion);
+        title = window->windowTitle();
+    });
+    EXPECT_EQ(user.Prompts,
+              (test::Names{"Convert 5 PMP files to JPG?", StopQuestion, row.Summary}));
+    ASSERT_EQ(user.Messages.size(), 3U);
+    EXPECT_EQ(user.Messages[1].Title, "Convert");
     EXPECT_EQ(user.Messages[1].Kind, MessageKind::Question);
     EXPECT_TRUE(user.Messages[1].Extras.NoByDefault);
     EXPECT_FALSE(user.Messages[0].Extras.NoByDefault);  // the question before the run
-    EXPECT_EQ(title, "Ostrel \u2013 stopping");
+    EXPECT_EQ(title, row.TitleAfter);
+    int converted = 0;
+    for (int n = 1; n <= 5; ++n) {
+        const fs::path jpg = tree / ("O/1999-07-04 @14-05-09 Sony DSC-F1 Forward FY 033ms "
+                                     "Standard PIC002 PSN00" +
+                                     std::to_string(n) + ".jpg");
+        EXPECT_NE(fs::exists(jpg), fs::exists(tree / Source(n))) << n;
+        converted += fs::exists(jpg) ? 1 : 0;
+    }
+    EXPECT_EQ(converted, row.Converted);
+    EXPECT_EQ(window->isVisible(), row.Way != Asked::ByClosing);
+    if (row.Way == Asked::ByClosing) {
+        EXPECT_EQ(Stored("Main/OutputPath"), Shown(tree / "O"));
+        EXPECT_EQ(Stored("Main/DeleteSourceFiles"), "2");
+    }
+}
 
-    // The real box: Enter gives No where asked, else Yes.
+INSTANTIATE_TEST_SUITE_P(
+    WindowTest, StopTest,
+    ::testing::Values(
+        StopRow{"NoGoesOnAsIfNothingHadHappened", Asked::ByEscape, Answer::No, 5,
+                "5 PMP files successfully converted to JPG.", "Ostrel \u2013 converting"},
+        StopRow{"CancelYesStops", Asked::ByCancel, Answer::Yes, 2,
+                "2 PMP files successfully converted to JPG.\n\nThe conversion was stopped: 3 PMP "
+                "files not reached.",
+                "Ostrel \u2013 stopping"},
+        StopRow{"ClosingYesStopsThenClosesAndKeepsTheOptions", Asked::ByClosing, Answer::Yes, 1,
+                "1 PMP file successfully converted to JPG.\n\nThe conversion was stopped: 4 PMP "
+                "files not reached.",
+                "Ostrel \u2013 stopping"}),
+    [](const auto& row) { return std::string(row.param.Name); });
+
+TEST_F(WindowTest, TheRealStopQuestionGivesNoOnEnterWhereNoIsItsDefault) {
+    Open();
     QtMessageBox box(window.get());
     for (const bool noByDefault : {true, false}) {
         WhenShown<QMessageBox>(
@@ -560,12 +587,7 @@ TEST_F(WindowTest, TheStopQuestionSaysWhatStoppingMeansAndNoIsItsDefault) {
 }
 
 TEST_F(WindowTest, ARunTellsAScreenReaderItsProgressAFewTimesNotForEachPicture) {
-    for (int n = 100; n < 400; ++n) {
-        tree.Write("S/PSN00" + std::to_string(n) + ".PMP", test::PmpFile({}, {0xFF, 0xD9}));
-    }
-    Open();
-    SetText("SourcePath", tree / "S");
-    SetText("OutputPath", tree.Folder("O"));
+    OpenWithPictures(300, {0xFF, 0xD9});
     // Each new value of the shown bar is an event for a screen reader.
     auto* bar = Get<QProgressBar>("ProgressBar");
     int values = 0;
@@ -763,12 +785,7 @@ TEST_F(WindowTest, TheOutputPickerListsEveryFileAndTakesOnlyAnExistingFolder) {
 }
 
 TEST_F(WindowTest, ReportAtTheEndGathersTheLaterProblemsIntoOneBox) {
-    for (const char* name : {"PSN00001.PMP", "PSN00002.PMP", "PSN00003.PMP"}) {
-        tree.Write(std::string("S/") + name, test::PmpFile({}, {}));  // no picture data
-    }
-    Open();
-    SetText("SourcePath", tree / "S");
-    SetText("OutputPath", tree.Folder("O"));
+    OpenWithPictures(3, {});  // no picture data
     user.TickCheckBox = true;
     Click("OKButton");
     ASSERT_EQ(user.Prompts.size(), 4U);
@@ -783,11 +800,11 @@ TEST_F(WindowTest, ReportAtTheEndGathersTheLaterProblemsIntoOneBox) {
               "The conversion met 2 further problems. See the details for the list.");
     EXPECT_EQ(user.Messages[2].Kind, MessageKind::Warning);
     const std::string& details = user.Messages[2].Extras.Details;
-    for (const char* name : {"PSN00001.PMP", "PSN00002.PMP", "PSN00003.PMP"}) {
+    for (int n = 1; n <= 3; ++n) {
         const auto mentioned = [&](const std::string& text) {
-            return text.find((tree / "S" / name).string()) != std::string::npos;
+            return text.find((tree / Source(n)).string()) != std::string::npos;
         };
-        EXPECT_NE(mentioned(user.Prompts[1]), mentioned(details)) << name;
+        EXPECT_NE(mentioned(user.Prompts[1]), mentioned(details)) << n;
     }
     EXPECT_EQ(details.find("Remainder of conversion"), std::string::npos);
     EXPECT_NE(details.find("\ndue to the following problem: The file holds no picture data "
@@ -972,17 +989,7 @@ TEST_F(WindowTest, AboutWindowLabelsAndLinks) {
     // the palette's link colour, which can be read there.
     AboutWindow about(shell, user, window.get());
     auto* link = Get<LinkLabel>("lblLinkWeb", &about);
-    const auto drawnIn = [&](const QColor& colour) {
-        const QImage image = link->grab().toImage();
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                if (image.pixelColor(x, y) == colour) {
-                    return true;
-                }
-            }
-        }
-        return false;
-    };
+    const auto drawnIn = [&](const QColor& colour) { return Pixels(link).contains(colour); };
     EXPECT_TRUE(drawnIn(QColor(0, 0, 255)));
     QPalette dark = about.palette();
     dark.setColor(QPalette::Window, QColor(40, 40, 40));
@@ -1047,19 +1054,11 @@ TEST_F(WindowTest, TheChosenButtonOfAPairStandsOutInADarkPalette) {
     for (const bool enabled : {true, false}) {
         Get<QCheckBox>("ExtractEdited")->setChecked(enabled);
         auto* chosen = Get<QRadioButton>("Option3");
-        QStyleOptionButton option;
-        option.initFrom(chosen);
-        const QRect mark =
-            chosen->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, chosen);
-        const QImage image = chosen->grab(mark).toImage();
         // The inside of the circle is its darkest part here; the dot its lightest.
         QColor inside = Qt::white, dot = Qt::black;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor pixel = image.pixelColor(x, y);
-                inside = pixel.lightness() < inside.lightness() ? pixel : inside;
-                dot = pixel.lightness() > dot.lightness() ? pixel : dot;
-            }
+        for (const QColor& pixel : Pixels(chosen, Mark(chosen))) {
+            inside = pixel.lightness() < inside.lightness() ? pixel : inside;
+            dot = pixel.lightness() > dot.lightness() ? pixel : dot;
         }
         EXPECT_GE(Contrast(dot, inside), 3.0)
             << (enabled ? "enabled" : "disabled") << " " << FromQt(dot.name()) << " on "
