@@ -1,5 +1,5 @@
 // What only Windows has: its file names, drive roots, paths beyond 260
-// characters, junctions, its media, the registry, and the first-run folders.
+// characters, folder links, its media, the registry, and the first-run folders.
 
 #include "AppFixture.h"
 #include "RegistrySettingsStore.h"
@@ -8,7 +8,7 @@
 // After the services' headers, whose names windows.h would take for macros.
 #include <windows.h>
 
-#include <cstring>
+#include <array>
 
 #include "Utf16.h"
 
@@ -18,8 +18,6 @@ namespace {
 using test::Names;
 using test::Problem;
 
-class WindowsOnly : public test::AppFixture {};
-
 std::wstring Long(const fs::path& path) {
     return L"\\\\?\\" + path.wstring();
 }
@@ -28,10 +26,18 @@ bool Exists(const fs::path& path) {
     return ::GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Under Wine, which makes no links of its own: runs the Linux program
-// `program` on the Linux paths of `paths`, and waits (five seconds at most,
-// since Wine does not tell when a Linux program ends) until the last path is
-// there or, with `removing`, gone.
+PROCESS_INFORMATION Start(std::wstring command) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    EXPECT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &process));
+    return process;
+}
+
+// Under Wine: runs the Linux program `program` on the Linux paths of `paths`,
+// and waits (five seconds at most: Wine gives no usable handles of a Linux
+// process) until the last path is there or, with `removing`, gone.
 void RunOnLinux(const wchar_t* program, std::initializer_list<fs::path> paths, bool removing) {
     using UnixName = char*(__cdecl*)(const wchar_t*);
     const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
@@ -43,48 +49,20 @@ void RunOnLinux(const wchar_t* program, std::initializer_list<fs::path> paths, b
         command += L" \"" + Utf16(name) + L"\"";
         ::HeapFree(::GetProcessHeap(), 0, name);
     }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &startup, &process));
-    // (Wine gives no handles of a Linux process, and leaves what it gives
-    // unset: closing that could close one of the service's.)
+    Start(command);
     for (int wait = 0; wait < 500 && Exists(*std::rbegin(paths)) == removing; ++wait) {
         ::Sleep(10);
     }
     ASSERT_NE(Exists(*std::rbegin(paths)), removing);
 }
 
-// Makes `link` a junction to the folder `target` (under Wine a symbolic link,
-// which Wine shows as one); RemoveFolderLink removes it, not its folder.
+// Makes `link` a symbolic link to the folder `target`: Windows makes one in
+// developer mode; under Wine, which makes none, a Linux one shows as one.
 void MakeFolderLink(const fs::path& target, const fs::path& link) {
-    ASSERT_TRUE(::CreateDirectoryW(Long(link).c_str(), nullptr));
-    const std::wstring substitute = L"\\??\\" + target.wstring();
-    const std::size_t bytes = substitute.size() * sizeof(wchar_t);
-    // REPARSE_DATA_BUFFER of a mount point: the substitute name, an empty
-    // print name, each followed by a null character.
-    std::vector<std::uint8_t> data(8 + 8 + bytes + 4);
-    const auto put16 = [&](std::size_t at, std::size_t value) {
-        data[at] = static_cast<std::uint8_t>(value);
-        data[at + 1] = static_cast<std::uint8_t>(value >> 8);
-    };
-    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
-    std::memcpy(data.data(), &tag, sizeof tag);
-    put16(4, data.size() - 8);
-    put16(10, bytes);
-    put16(12, bytes + 2);
-    std::memcpy(data.data() + 16, substitute.data(), bytes);
-    const HANDLE folder =
-        ::CreateFileW(Long(link).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    DWORD returned = 0;
-    const bool made =
-        ::DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, data.data(),
-                          static_cast<DWORD>(data.size()), nullptr, 0, &returned, nullptr);
-    ::CloseHandle(folder);
-    if (!made) {
-        ::RemoveDirectoryW(Long(link).c_str());
+    if (!::CreateSymbolicLinkW(
+            Long(link).c_str(), target.wstring().c_str(),
+            SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||
+        !Exists(link)) {
         RunOnLinux(L"/bin/ln -s", {target, link}, false);
     }
     const DWORD attributes = ::GetFileAttributesW(Long(link).c_str());
@@ -92,13 +70,46 @@ void MakeFolderLink(const fs::path& target, const fs::path& link) {
                 (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
 }
 
-void RemoveFolderLink(const fs::path& link) {
-    if (!::RemoveDirectoryW(Long(link).c_str())) {
-        RunOnLinux(L"/bin/rm", {link}, true);
+class WindowsOnly : public test::AppFixture {
+protected:
+    // The links go first, not their folders, so that the tree is not removed
+    // through them; then what only a "\\?\" path reaches takes its name back.
+    void TearDown() override {
+        for (const fs::path& link : links) {
+            if (!::RemoveDirectoryW(Long(link).c_str())) {
+                RunOnLinux(L"/bin/rm", {link}, true);
+            }
+        }
+        for (const auto& [made, named] : renamed) {
+            ::MoveFileW(Long(named).c_str(), Long(made).c_str());
+        }
     }
-}
 
-TEST_F(WindowsOnly, NamesWindowsKeepsForDevicesAreRefusedAndTheirSourcesKept) {
+    void DeleteSourcesAndSubfolders() {
+        options.ProcessSubfolders = options.DeleteSourceSubfolders = 1;
+        options.DeleteSourceFiles = 2;
+    }
+
+    // Moves the folder S/`name` to Moved and puts a link to Victim there.
+    void SwapForLink(const std::string& name) {
+        fs::rename(tree / ("S/" + name), tree / "Moved");
+        links.push_back(tree / ("S/" + name));
+        MakeFolderLink(tree / "Victim", links.back());
+    }
+
+    // Renames what is `made` by its "\\?\" path, which reaches names that
+    // Windows itself does not.
+    fs::path Rename(const std::string& made, const std::string& name) {
+        renamed.emplace_back(tree / made, tree / name);
+        EXPECT_TRUE(::MoveFileW(Long(tree / made).c_str(), Long(tree / name).c_str())) << name;
+        return tree / name;
+    }
+
+    std::vector<fs::path> links;
+    std::vector<std::pair<fs::path, fs::path>> renamed;
+};
+
+TEST_F(WindowsOnly, NamesThatWindowsKeepsForDevicesOrCannotReachAreInvalid) {
     for (const char* name : {"CON", "con.txt", "Aux.jpg", "NUL", "COM1.jpg", "lpt9", "CON .jpg",
                              "a.", "a ", "a:b", "a\\b", "a/b", "tab\there"}) {
         EXPECT_FALSE(files.IsValidName(name)) << name;
@@ -106,28 +117,22 @@ TEST_F(WindowsOnly, NamesWindowsKeepsForDevicesAreRefusedAndTheirSourcesKept) {
     for (const char* name : {"CONX.jpg", "COM0", "LPT10.jpg", "xCON", ".jpg", "a.b"}) {
         EXPECT_TRUE(files.IsValidName(name)) << name;
     }
-    // A name made of the device name alone, and a source that another system
-    // named so that Windows would take it for a device.
+}
+
+TEST_F(WindowsOnly, AJpgNameKeptForADeviceIsReportedAndItsSourceKept) {
     options.ExtractRecorded = options.ExtractEdited = options.ExtractComment = 0;
-    options.ExtractAlbumNumber = options.ExtractShotNumber = 0;
+    options.ExtractAlbumNumber = options.ExtractShotNumber = options.ExtractQuality = 0;
     options.ExtractLensOrientation = options.ExtractFlash = options.ExtractShutter = 0;
-    options.ExtractQuality = 0;
     options.JPGNameFormat = 0;
     options.DeviceName = "CON";
     options.DeleteSourceFiles = 1;
     const fs::path a = Picture("a.PMP");
-    const std::wstring aux = L"\\\\?\\" + (tree / "S/AUX.PMP").wstring();
-    ::CloseHandle(::CreateFileW(aux.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     Convert();
-    EXPECT_NE(::GetFileAttributesW(aux.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(test::FileNames(tree / "S"), Names{"a.PMP"});
     EXPECT_TRUE(fs::is_empty(tree / "O"));
-    EXPECT_EQ(test::Sorted(user.Prompts),
-              (Names{test::Problem("Unable to convert source file", (tree / "S/AUX.PMP").string(),
-                                   "Windows cannot reach a file or folder of this name"),
-                     test::Problem("Unable to convert source file", a.string(),
-                                   "The name \"CON.jpg\" is kept by the system for a device")}));
-    ::DeleteFileW(aux.c_str());
+    EXPECT_EQ(user.Prompts,
+              Names{Problem("Unable to convert source file", a.string(),
+                            "The name \"CON.jpg\" is kept by the system for a device")});
 }
 
 TEST_F(WindowsOnly, ATakenNameInOtherLetterCaseIsTaken) {
@@ -161,9 +166,7 @@ TEST_F(WindowsOnly, PathsBeyond260CharactersWorkThroughout) {
         deep += "/" + std::string(60, 'd');
     }
     const fs::path picture = Picture(deep.substr(2) + "/PSN00001.PMP");
-    options.ProcessSubfolders = 1;
-    options.DeleteSourceFiles = 1;
-    options.DeleteSourceSubfolders = 1;
+    options.ProcessSubfolders = options.DeleteSourceSubfolders = options.DeleteSourceFiles = 1;
     Convert();
     EXPECT_GT(written.at(0).size(), 300U);
     EXPECT_EQ(test::ReadBytes(written.at(0)), payload);
@@ -173,16 +176,12 @@ TEST_F(WindowsOnly, PathsBeyond260CharactersWorkThroughout) {
 }
 
 // A subfolder moved away between its listing and its entering, and a
-// junction to a folder elsewhere or another folder put in its place.
+// link to a folder elsewhere or another folder put in its place.
 struct Swap {
     const char* Name;
     int AtEntering;  // the first entering is its conversion, the second its test for emptiness
     bool ByLink;
 };
-
-void PrintTo(const Swap& swap, std::ostream* out) {
-    *out << swap.Name;
-}
 
 class SwappedFolders : public WindowsOnly, public ::testing::WithParamInterface<Swap> {};
 
@@ -195,17 +194,15 @@ TEST_P(SwappedFolders, AreReportedAndNothingInTheirPlaceIsTouched) {
     int entered = 0;
     files.BeforeEntering = [&](const Folder& listed) {
         if (listed.Name == "PIC00003" && ++entered == swap.AtEntering) {
-            fs::rename(tree / "S/PIC00003", tree / "Moved");
             if (swap.ByLink) {
-                MakeFolderLink(tree / "Victim", tree / "S/PIC00003");
+                SwapForLink("PIC00003");
             } else {
+                fs::rename(tree / "S/PIC00003", tree / "Moved");
                 fs::rename(tree / "Victim", tree / "S/PIC00003");
             }
         }
     };
-    options.ProcessSubfolders = 1;
-    options.DeleteSourceFiles = 2;
-    options.DeleteSourceSubfolders = 1;
+    DeleteSourcesAndSubfolders();
     Convert();
     const fs::path victim = swap.ByLink ? tree / "Victim" : tree / "S/PIC00003";
     EXPECT_EQ(test::FileNames(victim), Names{"PSN00009.PMP"});
@@ -218,20 +215,17 @@ TEST_P(SwappedFolders, AreReportedAndNothingInTheirPlaceIsTouched) {
               Names{Problem(
                   converting ? "Unable to read source folder" : "Unable to delete source subfolder",
                   (tree / "S/PIC00003").string(), "It was replaced while the conversion ran")});
-    if (swap.ByLink) {
-        RemoveFolderLink(tree / "S/PIC00003");
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BetweenListingAndEntering, SwappedFolders,
-                         ::testing::Values(Swap{"ByAJunctionBeforeItsConversion", 1, true},
+                         ::testing::Values(Swap{"ByALinkBeforeItsConversion", 1, true},
                                            Swap{"ByAnotherFolderBeforeItsConversion", 1, false},
-                                           Swap{"ByAJunctionBeforeItsEmptinessTest", 2, true}),
+                                           Swap{"ByALinkBeforeItsEmptinessTest", 2, true}),
                          [](const auto& row) { return std::string(row.param.Name); });
 
-TEST_F(WindowsOnly, AFolderSwappedForAJunctionJustBeforeItIsDeletedIsKept) {
+TEST_F(WindowsOnly, AFolderSwappedForALinkJustBeforeItIsDeletedIsKept) {
     // Found empty but for a subfolder made after the walk, which goes first;
-    // just before that, the folder is moved away and a junction put there.
+    // just before that, the folder is moved away and a link put there.
     Picture("PIC00003/PSN00002.PMP");
     tree.Folder("Victim/Hollow");
     int entered = 0;
@@ -239,55 +233,44 @@ TEST_F(WindowsOnly, AFolderSwappedForAJunctionJustBeforeItIsDeletedIsKept) {
         if (listed.Name == "PIC00003" && ++entered == 2) {
             tree.Folder("S/PIC00003/Late");
         } else if (listed.Name == "Late" && ++entered == 4) {
-            fs::rename(tree / "S/PIC00003", tree / "Moved");
-            MakeFolderLink(tree / "Victim", tree / "S/PIC00003");
+            SwapForLink("PIC00003");
         }
     };
-    options.ProcessSubfolders = 1;
-    options.DeleteSourceFiles = 2;
-    options.DeleteSourceSubfolders = 1;
+    DeleteSourcesAndSubfolders();
     Convert();
     EXPECT_TRUE(fs::is_directory(tree / "Victim/Hollow"));
     EXPECT_TRUE(test::FileNames(tree / "Moved").empty());
     EXPECT_EQ(user.Prompts,
               Names{Problem("Unable to delete source subfolder", (tree / "S/PIC00003").string(),
                             "It was replaced while the conversion ran")});
-    RemoveFolderLink(tree / "S/PIC00003");
 }
 
-TEST_F(WindowsOnly, FoldersThatWindowsCannotOpenByNameAreReportedAsUnread) {
-    // Named so by another system: Windows would look for "trail" and "space".
+TEST_F(WindowsOnly, NamesThatWindowsCannotReachAreReportedAndWhatTheyHoldIsKept) {
+    // Made by another system: Windows would take AUX for a device, and look
+    // for "trail" and "space".
     Picture("A/PSN00001.PMP");
     Picture("B/PSN00002.PMP");
-    const fs::path trail = tree / "S/A/trail.", space = tree / "S/space ";
-    for (const fs::path& folder : {trail, space}) {
-        ASSERT_TRUE(::CreateDirectoryW(Long(folder).c_str(), nullptr));
-        const HANDLE file = ::CreateFileW(Long(folder / "PSN00003.PMP").c_str(), GENERIC_WRITE, 0,
-                                          nullptr, CREATE_NEW, 0, nullptr);
-        const test::Bytes picture = test::PmpFile({}, payload);
-        DWORD put = 0;
-        ::WriteFile(file, picture.data(), static_cast<DWORD>(picture.size()), &put, nullptr);
-        ::CloseHandle(file);
-    }
-    options.ProcessSubfolders = 1;
-    options.DeleteSourceFiles = 2;
-    options.DeleteSourceSubfolders = 1;
+    Picture("x.PMP");
+    Picture("A/t/PSN00003.PMP");
+    Picture("s/PSN00003.PMP");
+    const fs::path aux = Rename("S/x.PMP", "S/AUX.PMP");
+    const fs::path trail = Rename("S/A/t", "S/A/trail."), space = Rename("S/s", "S/space ");
+    DeleteSourcesAndSubfolders();
+    // Into O itself: a fault that converts them makes no output folder by
+    // those names, which would hang the tree's removal.
+    options.ProcessSubfolders = 2;
     Convert();
     EXPECT_EQ(counters.SourceObjectNumber, 2);
     EXPECT_EQ(counters.NumberOfSkippedFolders, 2);
+    const std::string unreachable = "Windows cannot reach a file or folder of this name";
     EXPECT_EQ(test::Sorted(user.Prompts),
-              (Names{Problem("Unable to read source folder", trail.string(),
-                             "Windows cannot reach a file or folder of this name"),
-                     Problem("Unable to read source folder", space.string(),
-                             "Windows cannot reach a file or folder of this name")}));
+              (Names{Problem("Unable to convert source file", aux.string(), unreachable),
+                     Problem("Unable to read source folder", trail.string(), unreachable),
+                     Problem("Unable to read source folder", space.string(), unreachable)}));
+    EXPECT_TRUE(Exists(aux) && Exists(trail / "PSN00003.PMP") && Exists(space / "PSN00003.PMP"));
     // A holds what was not read, so it stays; B was emptied.
-    EXPECT_TRUE(fs::is_directory(tree / "S/A"));
     EXPECT_TRUE(test::FileNames(tree / "S/A").empty());
     EXPECT_FALSE(fs::exists(tree / "S/B"));
-    for (const fs::path& folder : {trail, space}) {
-        EXPECT_TRUE(::DeleteFileW(Long(folder / "PSN00003.PMP").c_str()));
-        EXPECT_TRUE(::RemoveDirectoryW(Long(folder).c_str()));
-    }
 }
 
 // A folder flush that the system refuses, after every new file was flushed.
@@ -297,10 +280,6 @@ struct RefusedFlush {
     unsigned long Error;
     bool SourcesKept;
 };
-
-void PrintTo(const RefusedFlush& row, std::ostream* out) {
-    *out << row.Name;
-}
 
 class RefusedFolderFlushes : public WindowsOnly,
                              public ::testing::WithParamInterface<RefusedFlush> {};
@@ -342,19 +321,14 @@ TEST(WindowsOutputFiles, AFileNotYetNamedGoesWithTheProgramHoweverItEnds) {
     ASSERT_TRUE(::SetEnvironmentVariableW(L"OSTREL_TEST_KILLED_IN", o.wstring().c_str()));
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) +
-                           L"\" --gtest_filter=WindowsOutputFiles.AFileNotYetNamedGoesWith*";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &startup, &process));
+    const PROCESS_INFORMATION killed = Start(
+        L"\"" + std::wstring(self) + L"\" --gtest_filter=WindowsOutputFiles.AFileNotYetNamed*");
     ::SetEnvironmentVariableW(L"OSTREL_TEST_KILLED_IN", nullptr);
-    ASSERT_EQ(::WaitForSingleObject(process.hProcess, 30'000), WAIT_OBJECT_0);
+    ASSERT_EQ(::WaitForSingleObject(killed.hProcess, 30'000), WAIT_OBJECT_0);
     DWORD status = 0;
-    ::GetExitCodeProcess(process.hProcess, &status);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    ::GetExitCodeProcess(killed.hProcess, &status);
+    ::CloseHandle(killed.hThread);
+    ::CloseHandle(killed.hProcess);
     EXPECT_EQ(status, 3U);
     EXPECT_TRUE(fs::is_empty(o));
 }
@@ -370,55 +344,58 @@ TEST(WindowsMedia, OnlyNtfsAndRefsOnALocalFixedDiskKeepTheirFileNumbers) {
           Row{L"FAT32", false, false, false, false}, Row{L"exFAT", false, false, false, false},
           Row{L"FAT", false, true, false, false}}) {
         const WindowsMedium medium = ClassifyMedium(row.FileSystem, row.Remote, row.Removable);
-        EXPECT_EQ(medium.StableIdentity, row.Stable) << Utf8(row.FileSystem) << row.Removable;
-        EXPECT_EQ(medium.WideIds, row.Wide) << Utf8(row.FileSystem);
-        EXPECT_EQ(medium.Remote, row.Remote) << Utf8(row.FileSystem);
+        EXPECT_EQ((std::array{medium.StableIdentity, medium.WideIds, medium.Remote}),
+                  (std::array{row.Stable, row.Wide, row.Remote}))
+            << Utf8(row.FileSystem) << " remote " << row.Remote << " removable " << row.Removable;
     }
 }
 
-TEST(WindowsSettings, KeptWhereTheWindowsQSettingsKeepsThem) {
-    RegistrySettingsStore store;
+// The settings of a test application, in the registry where the Windows
+// QSettings keeps them, removed after each test.
+class WindowsSettings : public ::testing::Test {
+protected:
+    void TearDown() override {
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ostrel\\Ostrel Test 0.0");
+    }
+
+    void Set(const wchar_t* name, DWORD type, const void* data, std::size_t size) {
+        EXPECT_EQ(
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, Main, name, type, data, static_cast<DWORD>(size)),
+            ERROR_SUCCESS);
+    }
+
+    static constexpr const wchar_t* Main = L"Software\\Ostrel\\Ostrel Test 0.0\\Main";
     const std::string app = "Ostrel Test 0.0";
+    RegistrySettingsStore store;
+};
+
+TEST_F(WindowsSettings, KeptWhereTheWindowsQSettingsKeepsThem) {
     store.Write(app, "Main", "SourcePath", "C:\\Bilder \xC3\xBC");
     wchar_t value[64] = {};
     DWORD bytes = sizeof value;
-    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Ostrel\\Ostrel Test 0.0\\Main",
-                             L"SourcePath", RRF_RT_REG_SZ, nullptr, value, &bytes),
+    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, Main, L"SourcePath", RRF_RT_REG_SZ, nullptr, value,
+                             &bytes),
               ERROR_SUCCESS);
     EXPECT_EQ(std::wstring(value), L"C:\\Bilder \u00FC");
     EXPECT_EQ(store.Read(app, "Main", "SourcePath", "none"), "C:\\Bilder \xC3\xBC");
     EXPECT_EQ(store.Read(app, "Main", "OutputPath", "none"), "none");
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ostrel\\Ostrel Test 0.0");
 }
 
-TEST(WindowsSettings, NumbersAndUnexpandedTextsReadAsTheWindowsQSettingsReadsThem) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Ostrel\\Ostrel Test 0.0\\Main", 0,
-                                nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const auto set = [key](const wchar_t* name, DWORD type, const void* data, std::size_t size) {
-        ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data),
-                         static_cast<DWORD>(size));
-    };
+TEST_F(WindowsSettings, NumbersAndUnexpandedTextsReadAsTheWindowsQSettingsReadsThem) {
     const DWORD format = 0, minus = 0xFFFFFFFF;
     const ULONGLONG big = 5000000000;
     const wchar_t expand[] = L"@@%USERPROFILE%\\Pictures";
-    set(L"JPGNameFormat", REG_DWORD, &format, sizeof format);
-    set(L"Minus", REG_DWORD, &minus, sizeof minus);
-    set(L"Big", REG_QWORD, &big, sizeof big);
-    set(L"SourcePath", REG_EXPAND_SZ, expand, sizeof expand);
-    set(L"Bytes", REG_BINARY, "\x31\x00", 2);
-    ::RegCloseKey(key);
-
-    RegistrySettingsStore store;
-    const std::string app = "Ostrel Test 0.0";
+    Set(L"JPGNameFormat", REG_DWORD, &format, sizeof format);
+    Set(L"Minus", REG_DWORD, &minus, sizeof minus);
+    Set(L"Big", REG_QWORD, &big, sizeof big);
+    Set(L"SourcePath", REG_EXPAND_SZ, expand, sizeof expand);
+    Set(L"Bytes", REG_BINARY, "\x31\x00", 2);
     EXPECT_EQ(store.Read(app, "Main", "Minus", "none"), "-1");
     EXPECT_EQ(store.Read(app, "Main", "Big", "none"), "5000000000");
     EXPECT_EQ(store.Read(app, "Main", "Bytes", "none"), "none");
     const StoredOptions loaded = LoadOptions(store, app);
     EXPECT_EQ(loaded.JPGNameFormat, 0);
     EXPECT_EQ(loaded.SourcePath, "@%USERPROFILE%\\Pictures");
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ostrel\\Ostrel Test 0.0");
 }
 
 }  // namespace
