@@ -30,9 +30,12 @@ TempTree::TempTree() {
 
 TempTree::~TempTree() {
     std::error_code error;
-    // Give every entry its write permission back, so that all of it can go.
-    for (auto it = fs::recursive_directory_iterator(root_, error);
-         it != fs::recursive_directory_iterator(); it.increment(error)) {
+    // Give every entry its write permission back, so that all of it can go. An
+    // entry the walk cannot step past (a name Windows cannot reach) ends it:
+    // the walk would stay on it for ever.
+    std::error_code walking;
+    for (auto it = fs::recursive_directory_iterator(root_, walking);
+         !walking && it != fs::recursive_directory_iterator(); it.increment(walking)) {
         if (!it->is_symlink()) {
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
         }
