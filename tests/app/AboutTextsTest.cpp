@@ -20,7 +20,7 @@ TEST(AboutTexts, LabelsAndTheCopyrightRule) {
     EXPECT_EQ(StripCompanyName("(C) 2026", ""), "(C) 2026");
 }
 
-TEST(AboutTexts, LinksAndTheirFailures) {
+TEST(AboutTexts, TheLinksOpenTheWebSiteAndAMailToSupportAboutThisBuild) {
     test::FakeShell shell;
     test::RecordingUser user;
     OpenWebLink(shell, user);
@@ -30,12 +30,16 @@ TEST(AboutTexts, LinksAndTheirFailures) {
                            "mailto:Calvenor Solutions <help@calvenor.example>?Subject=Ostrel 2.8 "
                            "Build 14"}));
     EXPECT_TRUE(user.Messages.empty());
-    shell.Failure = ShellFailure{};  // the shell refused without saying why
-    OpenWebLink(shell, user);
-    OpenMailLink(shell, user);
-    shell.Failure = ShellFailure{"The specified module could not be found"};
-    OpenWebLink(shell, user);
-    OpenMailLink(shell, user);
+}
+
+TEST(AboutTexts, ALinkThatFailsIsToldWithTheSystemsReasonIfItGaveOne) {
+    test::FakeShell shell;
+    test::RecordingUser user;
+    for (const std::string reason : {"", "The specified module could not be found"}) {
+        shell.Failure = ShellFailure{reason};
+        OpenWebLink(shell, user);
+        OpenMailLink(shell, user);
+    }
     EXPECT_EQ(user.Prompts,
               (test::Names{
                   "Unable to open \"http://www.calvenor.example\".", "Unable to open email client.",

@@ -24,65 +24,70 @@ protected:
     std::vector<std::string> shown;
 };
 
-TEST_F(ConversionRequestTest, WarningsStopTheRequestInTheirOrder) {
+TEST_F(ConversionRequestTest, AMissingSourceFolderIsWarnedAboutAsTyped) {
     const std::string source = options.SourcePath;
     for (const std::string& path : {std::string(), " " + source, source + "/none"}) {
         options.SourcePath = path;  // taken exactly as typed
-        Request();
+        EXPECT_EQ(Request().Result, RequestOutcome::Status::Refused) << path;
     }
     EXPECT_EQ(user.Prompts, Names(3, "The PMP source folder you specified doesn't exist."));
     EXPECT_EQ(user.Messages[0].Kind, MessageKind::Warning);
     EXPECT_TRUE(shown.empty());
+}
 
-    // A count that fails: the system's words, once the pointer is no longer busy.
-    user = {};
-    options.SourcePath = source;
+TEST_F(ConversionRequestTest, ACountThatFailsTellsTheSystemsWordsOnceThePointerIsNoLongerBusy) {
     files.BeforeListing = [](const Folder&) { throw FileSystemError(test::Denied(), EACCES); };
-    Request();
-    files.BeforeListing = nullptr;
+    EXPECT_EQ(Request().Result, RequestOutcome::Status::Refused);
     EXPECT_EQ(user.Calls, (Names{"busy:1", "busy:0", "message:Convert"}));
-    EXPECT_EQ(user.Prompts, Names{messages::FolderProblem(source, test::Denied())});
+    EXPECT_EQ(user.Prompts, Names{messages::FolderProblem(options.SourcePath, test::Denied())});
+}
 
-    // No PMP file, before a missing output folder, before an unfit device name.
-    user = {};
-    shown.clear();
+TEST_F(ConversionRequestTest, NoPmpFileIsWarnedAboutBeforeAMissingOutputFolder) {
     Picture("Alpha/PSN00001.PMP");  // only in a subfolder
-    options.SourcePath = source + "/Alpha/..";
-    options.OutputPath = source + "/missing";
-    options.DeviceName = "a/b";
-    Request();
-    options.ProcessSubfolders = 1;
+    const std::string source = options.SourcePath;
+    options.SourcePath += "/Alpha/..";
+    options.OutputPath += "/missing";
     EXPECT_EQ(Request().Result, RequestOutcome::Status::Refused);
     EXPECT_EQ(user.Prompts,
-              (Names{"The PMP source folder you specified does not contain any PMP files.",
-                     "The JPG output folder you specified doesn't exist."}));
-    EXPECT_EQ(shown, Names(2, "S=" + source));  // rewritten before the count
-    EXPECT_EQ(user.Calls, (Names{"busy:1", "busy:0", "message:Convert", "busy:1", "busy:0",
-                                 "message:Convert"}));
+              Names{"The PMP source folder you specified does not contain any PMP files."});
+    EXPECT_EQ(shown, Names{"S=" + source});  // rewritten before the count
+    EXPECT_EQ(user.Calls, (Names{"busy:1", "busy:0", "message:Convert"}));
+}
 
-    // A device name that no file name can hold is warned about once, before the question.
-    user = {};
-    options.OutputPath = tree.Folder("O").string();
+TEST_F(ConversionRequestTest, AMissingOutputFolderIsWarnedAboutBeforeAnUnfitDeviceName) {
+    Picture("PSN00001.PMP");
+    options.OutputPath += "/missing";
+    options.DeviceName = "a/b";
+    EXPECT_EQ(Request().Result, RequestOutcome::Status::Refused);
+    EXPECT_EQ(user.Prompts, Names{"The JPG output folder you specified doesn't exist."});
+}
+
+TEST_F(ConversionRequestTest, ADeviceNameThatNoFileNameCanHoldIsWarnedAboutBeforeTheQuestion) {
+    Picture("PSN00001.PMP");
     for (const std::string& name : {std::string("a/b"), std::string("tab\there")}) {
         options.DeviceName = name;
-        EXPECT_EQ(Request().Result, RequestOutcome::Status::Refused);
+        EXPECT_EQ(Request().Result, RequestOutcome::Status::Refused) << name;
     }
-    // Not in the names: no matter. And "No" changes nothing.
+    EXPECT_EQ(user.Prompts, (Names{"The device name \"a/b\" holds a character that a file name "
+                                   "cannot hold.",
+                                   "The device name \"tab\there\" holds a character that a file "
+                                   "name cannot hold."}));
+    EXPECT_EQ(user.Messages[0].Kind, MessageKind::Warning);
+}
+
+TEST_F(ConversionRequestTest, NoToTheQuestionChangesNothing) {
+    Picture("PSN00001.PMP");
     options.AddDeviceName = 0;
+    options.DeviceName = "a/b";  // not in the names: no matter
     options.DeleteSourceFiles = 1;
     options.OutputPath += "/.";
     user.QuestionAnswer = Answer::No;
     EXPECT_EQ(Request().Result, RequestOutcome::Status::Declined);
     EXPECT_EQ(shown.back(), "O=" + (tree / "O").string());
-    EXPECT_EQ(user.Prompts, (Names{"The device name \"a/b\" holds a character that a file name "
-                                   "cannot hold.",
-                                   "The device name \"tab\there\" holds a character that a file "
-                                   "name cannot hold.",
-                                   "Convert 1 PMP file to JPG?"}));
-    EXPECT_EQ(user.Messages[0].Kind, MessageKind::Warning);
-    EXPECT_EQ(user.Messages[2].Kind, MessageKind::Question);
+    EXPECT_EQ(user.Prompts, Names{"Convert 1 PMP file to JPG?"});
+    EXPECT_EQ(user.Messages[0].Kind, MessageKind::Question);
     EXPECT_TRUE(fs::is_empty(tree / "O"));
-    EXPECT_TRUE(fs::exists(tree / "S/Alpha/PSN00001.PMP"));
+    EXPECT_TRUE(fs::exists(tree / "S/PSN00001.PMP"));
 }
 
 TEST_F(ConversionRequestTest, ARunInItsOrderWithTheSummary) {
@@ -138,13 +143,12 @@ TEST_F(ConversionRequestTest, FilesGoneDuringTheRunAreNotCalledConverted) {
               "1 PMP file successfully converted to JPG.\n\n"
               "2 PMP files were gone when the conversion came to them.");
     EXPECT_EQ(user.Messages.back().Kind, MessageKind::Warning);
+}
 
-    // A folder counted but not read by the run: its files are not called gone.
-    files.AfterOpening = nullptr;
-    fs::remove(tree / "S/a.PMP");
-    options.OutputPath = tree.Folder("O2").string();
+TEST_F(ConversionRequestTest, AFolderCountedButNotReadByTheRunHasNoFileCalledGone) {
     Picture("b.PMP");
     Picture("Z/c.PMP");
+    options.ProcessSubfolders = 2;
     int listingsOfZ = 0;
     files.BeforeListing = [&](const Folder& folder) {
         if (folder.Name == "Z" && ++listingsOfZ == 2) {

@@ -69,10 +69,12 @@ TEST(Settings, UnloadableValuesFallBackToTheirDefaults) {
               (StoredOptions{.SourcePath = "", .ExtractComment = 0, .DeviceName = ""}));
     store.Values[{"A", "Main", "JPGNameFormat"}] = "-1";  // no entry picked
     EXPECT_EQ(LoadOptions(store, "A").JPGNameFormat, -1);
+}
 
-    // The three modes other than 1 load, and are saved, as 2.
+TEST(Settings, TheThreeModesOtherThanOneLoadAndAreSavedAsTwo) {
     const char* const modes[] = {"SerialNumberMode", "ExtractEditedDifferent", "IllegalCharacters"};
     for (const char* stored : {"2", "0", "3", "7", "255"}) {
+        test::MemorySettingsStore store;
         for (const char* key : modes) {
             store.Values[{"A", "Advanced", key}] = stored;
         }

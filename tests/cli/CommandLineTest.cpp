@@ -11,13 +11,12 @@
 #endif
 
 #include <cstdlib>
-#include <functional>
-
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <sstream>
 
+#include "AppFixture.h"
 #include "CommandLine.h"
 #include "Doubles.h"
 #include "Messages.h"
@@ -132,7 +131,25 @@ bool Within10Seconds(const std::function<bool()>& done) {
 }
 #endif
 
-class CommandLineTest : public ::testing::Test {
+// Whole runs in a temporary tree, whose folder "home" holds the settings and
+// what a run prints.
+class Runs : public ::testing::Test {
+protected:
+    // Runs it with `arguments`, then the tree's `source` and `output` (made
+    // here), printing to `out` if one is given.
+    Result Convert(test::Names arguments, const std::string& source = "S",
+                   const std::string& output = "O", const fs::path& out = {}) {
+        arguments.insert(arguments.end(), {(tree / source).string(), tree.Folder(output).string()});
+        return RunConvert(arguments, home, out);
+    }
+
+    test::TempTree tree;
+    fs::path home = tree.Folder("home");
+};
+
+// Three pictures, one of them with its companion, and two more in a subfolder;
+// and a settings store for the line's arguments parsed in-process.
+class CommandLineTest : public Runs {
 protected:
     CommandLineTest() {
         const test::Header header{.Comment = "a:b"};
@@ -142,76 +159,90 @@ protected:
         tree.Write("S/PIC00002/PSN00002.PMP", test::PmpFile(header, {0xFF, 0xD9}));
     }
 
-    Result Convert(test::Names arguments) {
-        arguments.push_back((tree / "S").string());
-        arguments.push_back(tree.Folder("O").string());
-        return RunConvert(arguments, tree.Folder("home"));
-    }
-
     // Parses the words of `line`, in a build that offers what `offers` says.
     cli::Parsed Parse(const std::string& line, cli::Offers offers = {.Exif = true}) {
         std::istringstream in(line);
         return cli::ParseCommandLine({std::istream_iterator<std::string>(in), {}}, store, offers);
     }
 
-    test::TempTree tree;
     test::MemorySettingsStore store;
 };
 
-TEST_F(CommandLineTest, EveryOptionMapsToTheWindowsOptionAndBadUsageIsStatusTwo) {
+// Every part of a command line, to compare two whole.
+auto Parts(const cli::CommandLine& c) {
+    return std::tie(c.Options, c.DryRun, c.Times, c.Print, c.Print0, c.Quiet);
+}
+
+// A choice other than the first run's in every option that the line can set,
+// for the folders "s" and "o".
+StoredOptions Unusual() {
+    return {.SourcePath = "s",
+            .OutputPath = "o",
+            .ProcessSubfolders = 2,
+            .DeleteSourceFiles = 2,
+            .DeleteSourceSubfolders = 1,
+            .JPGNameFormat = 0,
+            .ExtractRecorded = 0,
+            .SerialNumberMode = 2,
+            .ExtractAlbumNumber = 0,
+            .ExtractShotNumber = 0,
+            .ExtractLensOrientation = 0,
+            .ExtractFlash = 0,
+            .ExtractShutter = 0,
+            .ExtractQuality = 0,
+            .ExtractEdited = 0,
+            .ExtractEditedDifferent = 2,
+            .ExtractComment = 0,
+            .IllegalCharacters = 2,
+            .AddDeviceName = 0,
+            .DeviceName = "Mine",
+            .WriteExifData = 1,
+            .CommentCodePage = 2};  // "Japanese (932)"
+}
+
+TEST_F(CommandLineTest, EveryOptionSetsTheWindowsChoice) {
     const cli::Parsed parsed = Parse(
         "--subfolders top --delete-files sony --delete-empty-subfolders --format 1.x --serial "
         "always --revised always --illegal remove --omit recorded,album,shot --omit lens --omit "
         "flash,shutter,quality,revised,comment,device --device-name Mine --dry-run --print "
-        "--quiet --file-time now --exif --code-page 932 src out");
-    EXPECT_TRUE(Parse("--print0 a b").Command->Print0);
-    ASSERT_TRUE(parsed.Command);
-    StoredOptions expected;
-    expected.SourcePath = "src";
-    expected.OutputPath = "out";
-    expected.ProcessSubfolders = expected.DeleteSourceFiles = 2;
-    expected.DeleteSourceSubfolders = 1;
-    expected.JPGNameFormat = 0;
-    expected.SerialNumberMode = expected.ExtractEditedDifferent = expected.IllegalCharacters = 2;
-    expected.ExtractRecorded = expected.ExtractAlbumNumber = expected.ExtractShotNumber = 0;
-    expected.ExtractLensOrientation = expected.ExtractFlash = expected.ExtractShutter = 0;
-    expected.ExtractQuality = expected.ExtractEdited = expected.ExtractComment = 0;
-    expected.AddDeviceName = 0;
-    expected.DeviceName = "Mine";
-    expected.WriteExifData = 1;
-    expected.CommentCodePage = 2;  // "Japanese (932)"
-    EXPECT_EQ(parsed.Command->Options, expected);
-    EXPECT_TRUE(parsed.Command->DryRun && parsed.Command->Print && parsed.Command->Quiet);
-    EXPECT_TRUE(parsed.Command->Times == FileTime::Now);
-    EXPECT_TRUE(Parse("a b").Command->Times == FileTime::Recorded);
-    EXPECT_EQ(Parse("--format 2.x-long a b").Command->Options.JPGNameFormat, 2);
+        "--quiet --file-time now --exif --code-page 932 s o");
+    const cli::CommandLine expected{
+        .Options = Unusual(), .DryRun = true, .Times = FileTime::Now, .Print = true, .Quiet = true};
+    EXPECT_EQ(Parts(parsed.Command.value()), Parts(expected));
+}
 
-    // Without options, the first-run defaults; --from-settings, every choice
-    // the window stored, under what the line says.
-    EXPECT_EQ(Parse("a b").Command->Options, (StoredOptions{.SourcePath = "a", .OutputPath = "b"}));
-    StoredOptions stored = expected;
-    stored.SourcePath = "a";
-    stored.OutputPath = "b";
-    stored.AddSerialNumber = 0;
+TEST_F(CommandLineTest, WithoutOptionsTheFirstRunsChoicesAreUsed) {
+    const cli::CommandLine expected{.Options = {.SourcePath = "a", .OutputPath = "b"}};
+    EXPECT_EQ(Parts(Parse("a b").Command.value()), Parts(expected));
+}
+
+TEST_F(CommandLineTest, FromSettingsStartsFromEveryStoredChoiceUnderWhatTheLineSays) {
+    StoredOptions stored = Unusual();
+    stored.AddSerialNumber = 0;  // which the line cannot set
     SaveOptions(store, "Ostrel 2.8", stored);
-    EXPECT_EQ(Parse("--from-settings a b").Command->Options, stored);
-    stored.ProcessSubfolders = 0;
-    stored.JPGNameFormat = 2;
-    EXPECT_EQ(Parse("--from-settings --subfolders none --format 2.x-long a b").Command->Options,
-              stored);
-
-    for (const char* line : {"only-one", "--format 3.x a b", "--omit colour a b", "a b c",
-                             "--code-page 1200 a b", "--omit exif a b"}) {
-        const cli::Parsed bad = Parse(line);
-        EXPECT_FALSE(bad.Command);
-        EXPECT_EQ(bad.ExitStatus, 2);
-        EXPECT_EQ(bad.Error.rfind("ostrel-convert: ", 0), 0U) << bad.Error;
-    }
-    EXPECT_NE(Parse("--help").Output.find("--delete-empty-subfolders"), std::string::npos);
-    EXPECT_EQ(Parse("--version").Output, "ostrel-convert 2.8.0.14\n");
+    StoredOptions expected = stored;
+    expected.SourcePath = "a";
+    expected.OutputPath = "b";
+    expected.ProcessSubfolders = 0;
+    expected.JPGNameFormat = 2;
+    const cli::Parsed parsed = Parse("--from-settings --subfolders none --format 2.x-long a b");
+    EXPECT_EQ(parsed.Command.value().Options, expected);
+    EXPECT_EQ(parsed.Error, "");  // nothing said of the stored folders
 }
 
 TEST_F(CommandLineTest, FromSettingsWithoutFoldersTakesTheStoredOnesAndSaysWhich) {
+    store.Write("Ostrel 2.8", "Main", "SourcePath", "/cards/one");
+    store.Write("Ostrel 2.8", "Main", "OutputPath", "0");  // a folder named as a fallback
+    store.Write("Ostrel 2.8", "Main", "JPGNameFormat", "0");
+    const cli::Parsed stored = Parse("--from-settings --quiet");
+    EXPECT_EQ(stored.Command.value().Options,
+              (StoredOptions{.SourcePath = "/cards/one", .OutputPath = "0", .JPGNameFormat = 0}));
+    EXPECT_EQ(stored.Error,
+              "The stored folders are used: PMP source folder \"/cards/one\", JPG output folder "
+              "\"0\".\n");
+}
+
+TEST_F(CommandLineTest, FromSettingsWithoutFoldersNeedsBothStored) {
     const std::string noFolders =
         "ostrel-convert: No folders are stored: give SOURCE and OUTPUT.\n";
     EXPECT_EQ(Parse("--from-settings").Error, noFolders);
@@ -220,42 +251,41 @@ TEST_F(CommandLineTest, FromSettingsWithoutFoldersTakesTheStoredOnesAndSaysWhich
     EXPECT_FALSE(half.Command);
     EXPECT_EQ(half.ExitStatus, 2);
     EXPECT_EQ(half.Error, noFolders);
+}
 
-    store.Write("Ostrel 2.8", "Main", "OutputPath", "0");  // a folder named as a fallback
-    store.Write("Ostrel 2.8", "Main", "JPGNameFormat", "0");
-    const cli::Parsed stored = Parse("--from-settings --quiet");
-    ASSERT_TRUE(stored.Command);
-    EXPECT_EQ(stored.Command->Options.SourcePath, "/cards/one");
-    EXPECT_EQ(stored.Command->Options.OutputPath, "0");
-    EXPECT_EQ(stored.Command->Options.JPGNameFormat, 0);
-    EXPECT_EQ(stored.Error,
-              "The stored folders are used: PMP source folder \"/cards/one\", JPG output folder "
-              "\"0\".\n");
-    EXPECT_EQ(Parse("--from-settings a b").Command->Options.SourcePath, "a");
-    EXPECT_EQ(Parse("--from-settings a b").Error, "");
-
-    // One folder alone is one missing, with or without the stored ones.
-    for (const char* line : {"--from-settings a", "a", ""}) {
+TEST_F(CommandLineTest, BadUsageIsStatusTwoAndSaysWhatIsWrong) {
+    for (const char* line : {"only-one", "--format 3.x a b", "--omit colour a b", "a b c",
+                             "--code-page 1200 a b", "--omit exif a b"}) {
         const cli::Parsed bad = Parse(line);
+        EXPECT_FALSE(bad.Command) << line;
         EXPECT_EQ(bad.ExitStatus, 2) << line;
-        EXPECT_EQ(bad.Error, std::string("ostrel-convert: ") + (*line ? "OUTPUT" : "SOURCE") +
-                                 " is required\nRun with --help for more information.\n")
+        EXPECT_EQ(bad.Error.rfind("ostrel-convert: ", 0), 0U) << bad.Error;
+    }
+    // One folder alone is one missing, with or without the stored ones.
+    store.Write("Ostrel 2.8", "Main", "SourcePath", "/cards/one");
+    store.Write("Ostrel 2.8", "Main", "OutputPath", "/cards/out");
+    for (const char* line : {"--from-settings a", "a", ""}) {
+        const cli::Parsed missing = Parse(line);
+        EXPECT_EQ(missing.ExitStatus, 2) << line;
+        EXPECT_EQ(missing.Error, std::string("ostrel-convert: ") + (*line ? "OUTPUT" : "SOURCE") +
+                                     " is required\nRun with --help for more information.\n")
             << line;
     }
 }
 
 TEST_F(CommandLineTest, HelpListsOnlyWhatTheBuildOffersAndTheRestIsRefusedByName) {
+    EXPECT_NE(Parse("--help").Output.find("--delete-empty-subfolders"), std::string::npos);
     EXPECT_NE(Parse("--help", {.Exif = true}).Output.find("--exif"), std::string::npos);
     EXPECT_EQ(Parse("--help", {}).Output.find("--exif"), std::string::npos);
     const cli::Parsed refused = Parse("--exif a b", {});
     EXPECT_FALSE(refused.Command);
     EXPECT_EQ(refused.ExitStatus, 2);
     EXPECT_EQ(refused.Error, "ostrel-convert: --exif is not available in this build.\n");
+    EXPECT_EQ(Parse("--version").Output, "ostrel-convert 2.8.0.14\n");
 }
 
-TEST(Help, WrittenToAFileHasTheSystemsLineEnds) {
-    test::TempTree tree;
-    const Result result = RunConvert({"--help"}, tree.Folder("home"));
+TEST_F(Runs, HelpWrittenToAFileHasTheSystemsLineEnds) {
+    const Result result = RunConvert({"--help"}, home);
     EXPECT_EQ(result.Status, 0);
     const auto count = [&result](const std::string& end) {
         std::size_t found = 0;
@@ -270,13 +300,15 @@ TEST(Help, WrittenToAFileHasTheSystemsLineEnds) {
     EXPECT_EQ(count("\r"), count("\r\n"));
 }
 
-TEST_F(CommandLineTest, TellsWhatHappenedByWhatItPrintsAndItsExitStatus) {
-    // A dry run changes nothing on disk (the run below finds every source as it was).
-    Result result = Convert({"--dry-run", "--print", "--subfolders", "top", "--omit", "shot,album",
-                             "--delete-files", "sony", "--delete-empty-subfolders"});
+TEST_F(CommandLineTest, ADryRunListsTheNamesItWouldWriteAndChangesNothing) {
+    const Result result =
+        Convert({"--dry-run", "--print", "--subfolders", "top", "--omit", "shot,album",
+                 "--delete-files", "sony", "--delete-empty-subfolders"});
     EXPECT_EQ(result.Status, 0) << result.Err;
-    EXPECT_TRUE(fs::is_empty(tree / "O") && fs::exists(tree / "S/PSN00001.PMX"));
-    // It lists the names it would write, told apart as the run would.
+    EXPECT_TRUE(fs::is_empty(tree / "O"));
+    EXPECT_EQ(test::FileNames(tree / "S"), (test::Names{"PSN00001.PMP", "PSN00001.PMX"}));
+    EXPECT_EQ(test::FileNames(tree / "S/PIC00002").size(), 2U);
+    // Told apart as the run would.
     const std::string base = (tree / "O" / "").string() + "{DT=1999-07-04 @14-05-09}";
     const std::string tail =
         "{DV=Sony DSC-F1{LE=Forward}{FL=Y}{SP=033ms}{CP=Standard}}{CO=a[Colon]b}.jpg\n";
@@ -284,13 +316,17 @@ TEST_F(CommandLineTest, TellsWhatHappenedByWhatItPrintsAndItsExitStatus) {
                               "3 PMP files successfully converted to JPG.\n\n"
                               "2 JPG files saved with incremented serial numbers.\n");
     EXPECT_EQ(result.Err, "Dry run: nothing on disk was changed.\n");
+}
 
-    result = Convert({"--dry-run", "--device-name", std::string(300, 'x')});
+TEST_F(CommandLineTest, ADryRunThatWouldFailIsStatusOne) {
+    const Result result = Convert({"--dry-run", "--device-name", std::string(300, 'x')});
     EXPECT_EQ(result.Status, 1);
     EXPECT_NE(result.Err.find("due to the following problem: " + test::NameTooLong() + "."),
               std::string::npos);
+}
 
-    result = Convert({"--subfolders", "matching", "--print", "--format", "1.x"});
+TEST_F(CommandLineTest, PrintListsEachPictureWrittenWholeBeforeTheSummary) {
+    const Result result = Convert({"--subfolders", "matching", "--print", "--format", "1.x"});
     EXPECT_EQ(result.Status, 0) << result.Err;
     const std::string first = (tree / "O" /
                                "1999-07-04 @14-05-09 Sony DSC-F1 Forward FY 033ms Standard "
@@ -300,44 +336,61 @@ TEST_F(CommandLineTest, TellsWhatHappenedByWhatItPrintsAndItsExitStatus) {
     EXPECT_TRUE(result.Out.ends_with(".jpg\n3 PMP files successfully converted to JPG.\n"));
     EXPECT_EQ(result.Err, "");
     EXPECT_EQ(test::ReadBytes(first), test::EveryByte());
+}
 
-    // For xargs -0: each path ended by a NUL, and the summary out of the way.
-    result = Convert({"--print0", "--quiet"});
-    EXPECT_EQ(result.Out, (tree / "O" /
-                           "{DT=1999-07-04 @14-05-09}{DV=Sony DSC-F1{LE=Forward}{FL=Y}"
-                           "{SP=033ms}{CP=Standard}}{VO=001}{CO=a[Colon]b}.jpg")
-                                  .string() +
-                              std::string(1, '\0'));
+TEST_F(CommandLineTest, Print0EndsEachPathWithANulAndTheSummaryGoesToStandardError) {
+    const Result result = Convert({"--print0", "--quiet"});
+    EXPECT_EQ(result.Out,
+              (tree / "O" / (test::DefaultName + "{VO=001}{CO=a[Colon]b}.jpg")).string() +
+                  std::string(1, '\0'));
     EXPECT_EQ(result.Err, "1 PMP file successfully converted to JPG.\n");
+}
 
-    const auto bad = tree.Write("S/PSN00009.PMP", "short");
-    result = Convert({"--quiet"});
+TEST_F(CommandLineTest, APictureThatCannotBeConvertedIsStatusOneAndTold) {
+    const fs::path bad = tree.Write("S/PSN00009.PMP", "short");
+    const Result result = Convert({"--quiet"});
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Out,
               "1 PMP file successfully converted to JPG.\n\n"
-              "1 JPG file saved with incremented serial number.\n\n"
               "1 PMP file could not be converted.\n");
     EXPECT_TRUE(result.Err.starts_with("Unable to convert source file \"" + bad.string() + "\"\n"));
+}
 
-    result = RunConvert({(tree / "none").string(), "x"}, tree.Folder("home"));
+TEST_F(Runs, AMissingSourceFolderIsStatusTwo) {
+    const Result result = Convert({}, "none");
     EXPECT_EQ(result.Status, 2);
     EXPECT_EQ(result.Err, "The PMP source folder you specified doesn't exist.\n");
     EXPECT_EQ(result.Out, "");
 }
 
+#ifndef _WIN32  // settings in a file, as Linux keeps them
+TEST_F(CommandLineTest, TheLinesFoldersAndOptionsWinOverTheStoredOnes) {
+    // The stored folders hold pictures and ask for them to be deleted: with
+    // other folders and options on the line, nothing there is touched.
+    tree.Write("Stored/PSN00009.PMP", test::PmpFile({}, test::EveryByte()));
+    tree.Folder("StoredOut");
+    tree.Write("home/.config/Ostrel/Ostrel 2.8.conf",
+               "[Main]\nSourcePath=" + (tree / "Stored").string() + "\nOutputPath=" +
+                   (tree / "StoredOut").string() + "\nDeleteSourceFiles=2\nProcessSubfolders=1\n");
+    const Result result = Convert({"--from-settings", "--quiet", "--delete-files", "none"});
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Err, "");
+    EXPECT_EQ(test::FileNames(tree / "Stored"), test::Names{"PSN00009.PMP"});
+    EXPECT_TRUE(fs::is_empty(tree / "StoredOut"));
+    EXPECT_EQ(test::FileNames(tree / "S"), (test::Names{"PSN00001.PMP", "PSN00001.PMX"}));
+    EXPECT_EQ(test::FileNames(tree / "O/PIC00002").size(), 2U);  // the stored subfolder mode
+}
+#endif
+
 #ifndef _WIN32  // signals, pipes, /dev/full and FIFOs
-TEST(Signals, CtrlCFinishesThePictureInHandAndTheNextRunConvertsTheRestOnce) {
-    test::TempTree tree;
+TEST_F(Runs, CtrlCFinishesThePictureInHandAndTheNextRunConvertsTheRestOnce) {
     constexpr int Pictures = 300;
-    const auto writePictures = [&tree] {
-        for (int shot = 1; shot <= Pictures; ++shot) {
-            char name[32];
-            std::snprintf(name, sizeof name, "S/PSN%05d.PMP", shot);
-            tree.Write(name, test::PmpFile({}, {0xFF, 0xD8}));
-        }
-    };
-    writePictures();
-    const fs::path home = tree.Folder("home"), out = tree.Folder("O");
+    for (int shot = 1; shot <= Pictures; ++shot) {
+        char name[32];
+        std::snprintf(name, sizeof name, "S/PSN%05d.PMP", shot);
+        tree.Write(name, test::PmpFile({}, {0xFF, 0xD8}));
+    }
+    const fs::path out = tree.Folder("O");
     const test::Names arguments{"--print", "--delete-files", "sony", (tree / "S").string(),
                                 out.string()};
     const auto [pid, pipe] = Start(arguments, home, false);
@@ -362,22 +415,28 @@ TEST(Signals, CtrlCFinishesThePictureInHandAndTheNextRunConvertsTheRestOnce) {
                   " successfully converted to JPG.\n\n" + "The conversion was stopped: " +
                   std::to_string(Pictures - converted) + " PMP files not reached.\n");
 
-    const Result rest = RunConvert(
-        {"--quiet", "--delete-files", "sony", (tree / "S").string(), out.string()}, home);
+    const Result rest = Convert({"--quiet", "--delete-files", "sony"});
     EXPECT_EQ(rest.Status, 0) << rest.Err;
     EXPECT_EQ(test::FileNames(out).size(), static_cast<std::size_t>(Pictures));
     for (const std::string& name : test::FileNames(out)) {
         EXPECT_EQ(name.find("{SN="), std::string::npos) << name;  // none converted twice
     }
+}
 
-    // SIGTERM and SIGHUP stop it the same way, each with its own status.
+TEST_F(CommandLineTest, SigtermAndSighupStopItAsCtrlCDoesEachWithItsOwnStatus) {
+    for (int shot = 3; shot <= 300; ++shot) {  // enough to be stopped among them
+        char name[32];
+        std::snprintf(name, sizeof name, "S/PSN%05d.PMP", shot);
+        tree.Write(name, test::PmpFile({}, {0xFF, 0xD8}));
+    }
     for (const auto& [signal, status] : {std::pair{SIGTERM, 143}, std::pair{SIGHUP, 129}}) {
-        writePictures();
-        const auto [child, output] = Start(arguments, home, false);
-        ReadFrom(output, true);
-        ::kill(child, signal);
-        const std::string told = ReadFrom(output, false);
-        EXPECT_EQ(ExitStatus(child), status) << signal;
+        const auto [pid, pipe] = Start(
+            {"--print", (tree / "S").string(), tree.Folder("O" + std::to_string(signal)).string()},
+            home, false);
+        ReadFrom(pipe, true);
+        ::kill(pid, signal);
+        const std::string told = ReadFrom(pipe, false);
+        EXPECT_EQ(ExitStatus(pid), status) << signal;
         EXPECT_NE(told.find("PMP files not reached.\n"), std::string::npos) << told;
     }
 }
@@ -385,14 +444,13 @@ TEST(Signals, CtrlCFinishesThePictureInHandAndTheNextRunConvertsTheRestOnce) {
 // Three pictures whose paths --print writes into a pipe that is full but for
 // the room of `room` bytes fewer than those paths take: the run waits on the
 // pipe there.
-class BlockedOutput : public ::testing::Test {
+class BlockedOutput : public Runs {
 protected:
     BlockedOutput() {
         for (const char* name : {"S/PSN00001.PMP", "S/PSN00002.PMP", "S/PSN00003.PMP"}) {
             tree.Write(name, test::PmpFile({}, {0xFF, 0xD8}));
         }
-        const Result planned =
-            RunConvert({"--print", "--dry-run", (tree / "S").string(), out.string()}, home);
+        const Result planned = Convert({"--print", "--dry-run"});
         paths = planned.Out.substr(0, planned.Out.find("\n3 PMP files") + 1);
     }
     // Starts the run with the pipe full but for what the paths take, less `short`.
@@ -402,8 +460,7 @@ protected:
     }
     bool SourcesGone() const { return test::FileNames(tree / "S").empty(); }
 
-    test::TempTree tree;
-    fs::path home = tree.Folder("home"), out = tree.Folder("O");
+    fs::path out = tree.Folder("O");
     std::string paths;
 };
 
@@ -429,12 +486,7 @@ TEST_F(BlockedOutput, ASecondSignalWhileAWriteWaitsEndsTheRunAtOnceWithNoPartial
     ::usleep(100'000);
     ::kill(pid, SIGINT);
     int status = 0;
-    const bool ended = Within10Seconds([&] { return ::waitpid(pid, &status, WNOHANG) == pid; });
-    if (!ended) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-    }
-    ASSERT_TRUE(ended) << "still running";
+    ::waitpid(pid, &status, 0);  // a run that will not end is the watchdog's
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
     for (const std::string& name : test::FileNames(out)) {
         EXPECT_EQ(test::ReadBytes(out / name), (test::Bytes{0xFF, 0xD8})) << name;
@@ -443,53 +495,67 @@ TEST_F(BlockedOutput, ASecondSignalWhileAWriteWaitsEndsTheRunAtOnceWithNoPartial
     ::close(pipe);
 }
 
-TEST_F(CommandLineTest, TheLinesFoldersAndOptionsWinOverTheStoredOnes) {
-    // The stored folders hold pictures and ask for them to be deleted: with
-    // other folders and options on the line, nothing there is touched.
-    tree.Write("Stored/PSN00009.PMP", test::PmpFile({}, test::EveryByte()));
-    tree.Folder("StoredOut");
-    tree.Write("home/.config/Ostrel/Ostrel 2.8.conf",
-               "[Main]\nSourcePath=" + (tree / "Stored").string() + "\nOutputPath=" +
-                   (tree / "StoredOut").string() + "\nDeleteSourceFiles=2\nProcessSubfolders=1\n");
-    const Result result = Convert({"--from-settings", "--quiet", "--delete-files", "none"});
-    EXPECT_EQ(result.Status, 0) << result.Err;
-    EXPECT_EQ(result.Err, "");
-    EXPECT_EQ(test::FileNames(tree / "Stored"), test::Names{"PSN00009.PMP"});
-    EXPECT_TRUE(fs::is_empty(tree / "StoredOut"));
-    EXPECT_EQ(test::FileNames(tree / "S"), (test::Names{"PSN00001.PMP", "PSN00001.PMX"}));
-    EXPECT_EQ(test::FileNames(tree / "O/PIC00002").size(), 2U);  // the stored subfolder mode
-}
+// What a run with --print tells when its standard output fails after the first path.
+const std::string StoppedAfterOne =
+    "1 PMP file successfully converted to JPG.\n\n"
+    "The conversion was stopped: 2 PMP files not reached.\n";
+const test::Names PrintAndDelete{"--print", "--subfolders=matching", "--delete-files=pmp"};
 
 TEST_F(CommandLineTest, AStandardOutputThatCannotBeWrittenStopsTheRunAndFails) {
-    const std::string summary =
-        "1 PMP file successfully converted to JPG.\n\n"
-        "The conversion was stopped: 2 PMP files not reached.\n";
-    const test::Names arguments{"--print", "--subfolders=matching", "--delete-files=pmp",
-                                (tree / "S").string(), tree.Folder("O").string()};
-    const Result result = RunConvert(arguments, tree.Folder("home"), "/dev/full");
+    const Result result = Convert(PrintAndDelete, "S", "O", "/dev/full");
     EXPECT_EQ(result.Status, 1);
-    EXPECT_EQ(result.Err, summary +
+    EXPECT_EQ(result.Err, StoppedAfterOne +
                               "ostrel-convert: Unable to write to standard output: No space left "
                               "on device.\n");
     // The one picture converted, and its source deleted; the rest untouched.
     EXPECT_EQ(test::FileNames(tree / "O").size(), 1U);
     EXPECT_EQ(test::FileNames(tree / "S"), test::Names{"PSN00001.PMX"});
     EXPECT_EQ(test::FileNames(tree / "S/PIC00002").size(), 2U);
-
-    // Into a pipe that no one reads any more.
-    fs::remove_all(tree / "O");
-    tree.Folder("O");
-    tree.Write("S/PSN00001.PMP", test::PmpFile({}, test::EveryByte()));
-    EXPECT_EQ(ExitStatus(Start(arguments, tree.Folder("home"), true).first), 1);
-    const test::Bytes err = test::ReadBytes(tree / "home/err");
-    EXPECT_EQ(std::string(err.begin(), err.end()),
-              summary + "ostrel-convert: Unable to write to standard output: Broken pipe.\n");
 }
 
-TEST(Samples, ANameTooLongLosesTheEndOfItsCommentAlsoInADryRun) {
-    test::TempTree tree;
+TEST_F(CommandLineTest, APipeThatNoOneReadsStopsTheRunAndFails) {
+    test::Names arguments = PrintAndDelete;
+    arguments.insert(arguments.end(), {(tree / "S").string(), tree.Folder("O").string()});
+    EXPECT_EQ(ExitStatus(Start(arguments, home, true).first), 1);
+    const test::Bytes err = test::ReadBytes(home / "err");
+    EXPECT_EQ(
+        std::string(err.begin(), err.end()),
+        StoppedAfterOne + "ostrel-convert: Unable to write to standard output: Broken pipe.\n");
+    EXPECT_EQ(test::FileNames(tree / "O").size(), 1U);
+}
+
+TEST_F(CommandLineTest, ASettingsFileThatCannotBeReadIsNeitherReadNorWaitedOn) {
+    const std::string stored = "[Main]\nProcessSubfolders=1\n";  // 3 files, were it read
+    const std::pair<const char*, std::function<void(const std::string&)>> rows[] = {
+        {"It is not a regular file",
+         [&](const std::string& file) { ASSERT_EQ(::mkfifo((tree / file).c_str(), 0666), 0); }},
+        {"It is not a settings file",
+         [&](const std::string& file) { tree.Write(file, stored + "["); }},
+        // 3 GB of one once ran ostrel-convert out of memory; more than 1 MiB
+        // is not read at all.
+        {"It is larger than 1 MiB, more than any settings file",
+         [&](const std::string& file) {
+             fs::resize_file(tree.Write(file, stored), (1 << 20) + 1);
+         }},
+    };
+    for (const auto& [why, make] : rows) {
+        home = tree.Folder(why);  // each its own settings, and output folder
+        const std::string settings = std::string(why) + "/.config/Ostrel/Ostrel 2.8.conf";
+        tree.Folder(std::string(why) + "/.config/Ostrel");
+        make(settings);
+        const Result result = Convert({"--from-settings", "--quiet"}, "S", std::string(why) + "/O");
+        EXPECT_EQ(result.Status, 0);
+        EXPECT_EQ(result.Err, "ostrel-convert: Unable to read the settings file \"" +
+                                  (tree / settings).string() + "\" due to the following problem: " +
+                                  why + ". The first-run options are used.\n");
+        EXPECT_EQ(result.Out, "1 PMP file successfully converted to JPG.\n");
+    }
+}
+#endif
+
+#ifndef _WIN32  // a name's limit in bytes, as Linux has it
+TEST_F(Runs, ANameTooLongLosesTheEndOfItsCommentAlsoInADryRun) {
     fs::copy(fs::path(OSTREL_SAMPLES) / "PIC00003", tree / "PIC00003");
-    const fs::path out = tree.Folder("O");
     // 255 bytes, "…" taking three.
     const std::string name =
         "{Date=1999-07-04 @14-05-09}{Device=Sony DSC-F1{Lens=Forward}{Flash=Y}{Speed=033ms}"
@@ -497,45 +563,17 @@ TEST(Samples, ANameTooLongLosesTheEndOfItsCommentAlsoInADryRun) {
         "[Left Curly Bracket]x[Equals Sign]y[Right Curly Bracket][Semicolon] [Tilde][Pipe "
         "S\xE2\x80\xA6}.jpg";
     for (const char* run : {"--dry-run", "--quiet"}) {
-        const Result result = RunConvert(
-            {run, "--print", "--format", "2.x-long", (tree / "PIC00003").string(), out.string()},
-            tree.Folder("home"));
+        const Result result = Convert({run, "--print", "--format", "2.x-long"}, "PIC00003");
         EXPECT_EQ(result.Status, 0) << result.Err;
         EXPECT_EQ(result.Out,
-                  (out / name).string() + "\n1 PMP file successfully converted to JPG.\n");
+                  (tree / "O" / name).string() + "\n1 PMP file successfully converted to JPG.\n");
     }
-    EXPECT_EQ(test::FileNames(out), test::Names{name});
-}
-
-TEST_F(CommandLineTest, ASettingsFileThatCannotBeReadIsNeitherReadNorWaitedOn) {
-    const std::string relative = "home/.config/Ostrel/Ostrel 2.8.conf";
-    const fs::path settings = tree.Folder("home/.config/Ostrel") / "Ostrel 2.8.conf";
-    const std::string stored = "[Main]\nProcessSubfolders=1\n";  // 3 files, were it read
-    const std::pair<const char*, std::function<void()>> rows[] = {
-        {"It is not a regular file", [&] { ASSERT_EQ(::mkfifo(settings.c_str(), 0666), 0); }},
-        {"It is not a settings file", [&] { tree.Write(relative, stored + "["); }},
-        // 3 GB of one once ran ostrel-convert out of memory; more than 1 MiB
-        // is not read at all.
-        {"It is larger than 1 MiB, more than any settings file",
-         [&] { fs::resize_file(tree.Write(relative, stored), (1 << 20) + 1); }},
-    };
-    for (const auto& [why, make] : rows) {
-        make();
-        const Result result = Convert({"--from-settings", "--quiet"});
-        EXPECT_EQ(result.Status, 0);
-        EXPECT_EQ(result.Err, "ostrel-convert: Unable to read the settings file \"" +
-                                  settings.string() + "\" due to the following problem: " + why +
-                                  ". The first-run options are used.\n");
-        EXPECT_EQ(result.Out, "1 PMP file successfully converted to JPG.\n");
-        fs::remove(settings);
-        fs::remove_all(tree / "O");
-    }
+    EXPECT_EQ(test::FileNames(tree / "O"), test::Names{name});
 }
 #endif
 
 #ifndef _WIN32  // symbolic links; read-only files and folders as POSIX has them
-TEST(ExitStatus, IsOneForEveryKindOfProblemARunStepsPast) {
-    test::TempTree tree;
+TEST_F(Runs, ExitStatusIsOneForEveryKindOfProblemARunStepsPast) {
     const test::Bytes picture = test::PmpFile({}, test::EveryByte());
     tree.Write("Locked/PSN00001.PMP", picture);  // a deletion that fails, even for root
     test::MakeReadOnly(tree / "Locked/PSN00001.PMP");
@@ -552,11 +590,10 @@ TEST(ExitStatus, IsOneForEveryKindOfProblemARunStepsPast) {
         {"Hollow", "Unable to delete source subfolder \""},
         {"Written", "Unable to convert source folder \""}};
     for (const auto& [source, report] : cases) {
-        const Result result = RunConvert(
-            {"--quiet", "--subfolders", "matching", "--delete-files", "pmp",
-             "--delete-empty-subfolders", (tree / source).string(),
-             tree.Folder(std::string(source) == "Written" ? "Written/Out" : "O").string()},
-            tree.Folder("home"));
+        const Result result =
+            Convert({"--quiet", "--subfolders", "matching", "--delete-files", "pmp",
+                     "--delete-empty-subfolders"},
+                    source, std::string(source) + (*source == 'W' ? "/Out" : "O"));
         EXPECT_EQ(result.Status, 1) << source;
         // One report, set apart from what may follow by an empty line.
         EXPECT_TRUE(result.Err.starts_with(report) &&
@@ -564,11 +601,9 @@ TEST(ExitStatus, IsOneForEveryKindOfProblemARunStepsPast) {
             << result.Err;
     }
 }
-#endif
 
-#ifndef _WIN32  // no Pillow under Wine: JapaneseWindows.sh reads the Windows build's
-TEST(PhotoLibraries, FindTheRecordedDateInTheFileTimesAndTheExifData) {
-    test::TempTree tree;
+// No Pillow under Wine: JapaneseWindows.sh reads the Windows build's.
+TEST_F(Runs, PhotoLibrariesFindTheRecordedDateInTheFileTimesAndTheExifData) {
     const test::Bytes sample = test::ReadBytes(fs::path(OSTREL_SAMPLES) / "PIC00001/PSN00001.PMP");
     const test::Bytes jpeg(sample.begin() + 124, sample.end());
     // Flash 1 and shutter code 500; codes outside the tables. A comment in
@@ -580,16 +615,13 @@ TEST(PhotoLibraries, FindTheRecordedDateInTheFileTimesAndTheExifData) {
     tree.Write("S/PSN00002.PMP", test::PmpFile(unknown, jpeg));
     tree.Write("S/PSN00003.PMP", test::PmpFile(unknown, {'n', 'o', 't'}));
     tree.Write("S/PSN00004.PMP", test::PmpFile({}, jpeg));
-    const fs::path out = tree.Folder("O");
-    const Result result =
-        RunConvert({"--exif", "--quiet", "--format", "1.x", "--omit",
-                    "recorded,revised,device,album,comment", (tree / "S").string(), out.string()},
-                   tree.Folder("home"));
+    const Result result = Convert({"--exif", "--quiet", "--format", "1.x", "--omit",
+                                   "recorded,revised,device,album,comment"});
     EXPECT_EQ(result.Status, 1);  // not every picture got the Exif data asked for
     EXPECT_TRUE(result.Out.ends_with("\n\n1 JPG file written without Exif data.\n")) << result.Out;
     std::string pictures;
     for (const char* name : {"PSN001.jpg", "PSN002.jpg", "PSN004.jpg"}) {
-        pictures += " '" + (out / name).string() + "'";
+        pictures += " '" + (tree / "O" / name).string() + "'";
     }
     EXPECT_EQ(std::system(("/usr/bin/python3 '" OSTREL_READ_EXIF "'" + pictures + " >'" +
                            (tree / "read").string() + "'")
@@ -605,19 +637,15 @@ TEST(PhotoLibraries, FindTheRecordedDateInTheFileTimesAndTheExifData) {
 }
 #endif
 
-TEST(CodePages, AJapaneseCommentKeepsItsCharactersAndWithoutTheOptionLinuxNamesStayAsTheyWere) {
-    test::TempTree tree;
+TEST_F(Runs, AJapaneseCommentKeepsItsCharactersAndWithoutTheOptionLinuxNamesStayAsTheyWere) {
     // Half-width katakana, a blank, two kanji, a katakana whose second byte
     // is 0x5C (a backslash in ASCII) and a colon.
     tree.Write("S/PSN00001.PMP",
                test::PmpFile({.Comment = "\xB6\xD2\xD7 \x8A\xBF\x8E\x9A\x83\x5C:"}, {0xFF, 0xD8}));
-    const std::string start =
-        "{DT=1999-07-04 @14-05-09}{DV=Sony DSC-F1{LE=Forward}{FL=Y}"
-        "{SP=033ms}{CP=Standard}}{VO=001}{CO=";
+    const std::string start = test::DefaultName + "{VO=001}{CO=";
     const auto convert = [&](test::Names arguments, const char* output) {
-        arguments.insert(arguments.end(), {"--print", "--quiet", (tree / "S").string(),
-                                           tree.Folder(output).string()});
-        const Result result = RunConvert(arguments, tree.Folder("home"));
+        arguments.insert(arguments.end(), {"--print", "--quiet"});
+        const Result result = Convert(arguments, "S", output);
         EXPECT_EQ(result.Status, 0) << result.Err;
         return result.Out.substr(0, result.Out.find('\n'));
     };
@@ -631,12 +659,9 @@ TEST(CodePages, AJapaneseCommentKeepsItsCharactersAndWithoutTheOptionLinuxNamesS
 #endif
 }
 
-TEST(Samples, ConvertToTheExpectedNamesWithTheirPicturesIntact) {
-    test::TempTree tree;
+TEST_F(Runs, TheSamplesConvertToTheExpectedNamesWithTheirPicturesIntact) {
     fs::copy(OSTREL_SAMPLES, tree / "S", fs::copy_options::recursive);
-    const Result result = RunConvert({"--subfolders", "matching", "--quiet", "--print",
-                                      (tree / "S").string(), tree.Folder("O").string()},
-                                     tree.Folder("home"));
+    const Result result = Convert({"--subfolders", "matching", "--quiet", "--print"});
     EXPECT_EQ(result.Status, 0) << result.Err;
     test::Names names, expected;
     std::istringstream lines(result.Out);
