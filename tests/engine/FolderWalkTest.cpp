@@ -490,6 +490,24 @@ INSTANTIATE_TEST_SUITE_P(
                       Replacement{"ByAnotherFolderBeforeItsEmptinessTest", 2, false}),
     [](const auto& row) { return std::string(row.param.Name); });
 
+// The same folder, moved away and reached through a link left in its place:
+// the same folder by its numbers, but no longer the tree's.
+TEST_F(ConvertFilesTest, AFolderMovedAwayBehindALinkIsNotEnteredThroughIt) {
+    Picture("PIC00003/PSN00002.PMP");
+    files.BeforeEntering = [&](const Folder& listed) {
+        if (listed.Name == "PIC00003" && !fs::is_symlink(source / "PIC00003")) {
+            fs::rename(source / "PIC00003", tree / "Moved");
+            fs::create_directory_symlink(tree / "Moved", source / "PIC00003");
+        }
+    };
+    config.Options.Subfolders = SubfolderMode::Matching;
+    DeleteEverything();
+    Convert();
+    EXPECT_EQ(FileNames(tree / "Moved"), Names{"PSN00002.PMP"});
+    EXPECT_EQ(events.Problems, Problems{SystemProblem(Action::ReadFolder, source / "PIC00003",
+                                                      ReplacedSinceListed)});
+}
+
 TEST_F(ConvertFilesTest, AFolderReplacedByAnEmptyOneKeepsTheFoldersAboveIt) {
     // Its pictures went elsewhere with it; what stands in its place now is
     // another program's, and the folders above are not emptied of it.
