@@ -47,18 +47,9 @@ enum Kind : std::uint32_t {
 
 }  // namespace
 
-Medium MediumOf(int fd, const struct stat& info) {
+Medium MediumOfKind(std::uint32_t type, bool onBlockDevice) {
     Medium medium;
-    errno = 0;
-    const long name = ::fpathconf(fd, _PC_NAME_MAX);
-    if (name > 0) {
-        medium.MaxName = static_cast<std::size_t>(name);
-    }
-    struct statfs fs {};
-    if (::fstatfs(fd, &fs) != 0) {
-        return medium;  // unknown: everything flushed, bytes compared
-    }
-    switch (static_cast<std::uint32_t>(fs.f_type)) {
+    switch (type) {
         case Ext4:
         case Xfs:
         case Btrfs:
@@ -90,7 +81,7 @@ Medium MediumOf(int fd, const struct stat& info) {
             // fuseblk lies on a block device (major number not 0), which a
             // flush of the file system reaches; a plain FUSE file system
             // writes wherever its program does.
-            if (major(info.st_dev) != 0) {
+            if (onBlockDevice) {
                 medium.FlushedWhole = true;
                 medium.FlushEverything = false;
             }
@@ -105,6 +96,20 @@ Medium MediumOf(int fd, const struct stat& info) {
             break;
         default:
             break;
+    }
+    return medium;
+}
+
+Medium MediumOf(int fd, const struct stat& info) {
+    struct statfs fs {};
+    // Unknown: everything flushed, bytes compared.
+    Medium medium = ::fstatfs(fd, &fs) == 0 ? MediumOfKind(static_cast<std::uint32_t>(fs.f_type),
+                                                           major(info.st_dev) != 0)
+                                            : Medium{};
+    errno = 0;
+    const long name = ::fpathconf(fd, _PC_NAME_MAX);
+    if (name > 0) {
+        medium.MaxName = static_cast<std::size_t>(name);
     }
     return medium;
 }

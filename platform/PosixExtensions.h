@@ -9,6 +9,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace ostrel::posix {
@@ -39,6 +40,12 @@ struct Medium {
 
 // The medium of the open file or folder `fd`, whose status is `info`.
 Medium MediumOf(int fd, const struct stat& info);
+
+#ifdef __linux__
+// The medium of a file system of the kind `type` (statfs's f_type), which
+// lies on a block device or not.
+Medium MediumOfKind(std::uint32_t type, bool onBlockDevice);
+#endif
 
 // A new file in the open folder `folder` with no name, open for writing: its
 // descriptor, or -1 with errno set (EOPNOTSUPP where the system has no such

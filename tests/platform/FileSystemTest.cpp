@@ -5,9 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <fstream>
 
 #include "Doubles.h"
+#include "PosixExtensions.h"
 #include "TempTree.h"
 
 namespace ostrel {
@@ -217,6 +219,35 @@ TEST_F(SystemFileSystem, WhereInodeNumbersDoNotLastTheBytesTell) {
     EXPECT_EQ(check("other.PMP"), ChangedSinceRead);
     EXPECT_EQ(test::FileNames(tree / "F"), test::Names{"other.PMP"});
 }
+
+#ifdef __linux__
+// What each kind of file system is trusted with: its inode numbers and
+// times, one flush of the whole file system, or only a flush of everything.
+TEST(MediumOfKind, TrustsEachFileSystemWithWhatItKeeps) {
+    struct Row {
+        const char* Name;
+        std::uint32_t Type;
+        bool OnBlockDevice, StableIdentity, FlushedWhole, FlushEverything;
+    };
+    const Row rows[] = {
+        {"ext4", 0xEF53, true, true, true, false},
+        {"tmpfs", 0x01021994, false, true, true, false},
+        {"vfat", 0x4D44, true, false, true, false},
+        {"exfat", 0x2011BAB0, true, false, true, false},
+        {"overlay", 0x794C7630, false, false, true, false},
+        {"fuseblk", 0x65735546, true, false, true, false},
+        {"plain fuse", 0x65735546, false, false, false, true},
+        {"nfs", 0x6969, false, false, false, false},
+        {"unknown", 0x1234, true, false, false, true},
+    };
+    for (const Row& row : rows) {
+        const posix::Medium medium = posix::MediumOfKind(row.Type, row.OnBlockDevice);
+        EXPECT_EQ((std::array{medium.StableIdentity, medium.FlushedWhole, medium.FlushEverything}),
+                  (std::array{row.StableIdentity, row.FlushedWhole, row.FlushEverything}))
+            << row.Name;
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace ostrel
