@@ -329,6 +329,17 @@ INSTANTIATE_TEST_SUITE_P(InEveryMode, StoppedRuns,
                          ::testing::Values(SubfolderMode::None, SubfolderMode::Matching,
                                            SubfolderMode::TopLevel));
 
+TEST_F(ConvertFilesTest, SourcesGoInBatchesOfAThousandEachAfterItsJpgFilesAreOnTheDisk) {
+    for (int n = 1; n <= 1001; ++n) {
+        Picture("PSN" + std::to_string(100000 + n).substr(1) + ".PMP");
+    }
+    config.Options.DeleteFiles = SourceDeletion::Pictures;
+    Convert();
+    ASSERT_EQ(files.Log.size(), 1003U);
+    EXPECT_EQ(files.Log[0], "durable");
+    EXPECT_EQ(files.Log[1001], "durable");
+}
+
 TEST_F(ConvertFilesTest, ARunThatIsNotStoppedTellsNoStop) {
     Picture("a.PMP");
     config.StopRequested = [] { return false; };
