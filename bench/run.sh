@@ -80,7 +80,7 @@ paired() {
         read -r _ wc uc sc <"$work/time.cp"
         echo "$(echo "$we / $wc" | bc -l) $(echo "($ue + $se) / ($uc + $sc)" | bc -l)"
     done >"$work/pairs"
-    printf '%.2f %.2f' "$(awk '{ print $1 }' "$work/pairs" | median)" \
+    printf '%.2f %.2f\n' "$(awk '{ print $1 }' "$work/pairs" | median)" \
         "$(awk '{ print $2 }' "$work/pairs" | median)"
 }
 read -r r_small_wall r_small_cpu < <(paired "$work/small")
