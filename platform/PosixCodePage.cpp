@@ -8,6 +8,11 @@
 namespace ostrel {
 namespace {
 
+// What iconv_open gives for a conversion it does not have: iconv's own
+// "(iconv_t) -1".
+// NOLINTNEXTLINE(performance-no-int-to-ptr)
+const iconv_t NoConversion = reinterpret_cast<iconv_t>(-1);
+
 // One conversion from a code page to UTF-32, kept for the next character: a
 // comment asks for up to nineteen of them in a row.
 class Converter {
@@ -29,15 +34,14 @@ public:
 
 private:
     void Close() {
-        if (handle_ != None) {
+        if (handle_ != NoConversion) {
             ::iconv_close(handle_);
         }
-        handle_ = None;
+        handle_ = NoConversion;
     }
 
-    static inline const iconv_t None = reinterpret_cast<iconv_t>(-1);
     unsigned codePage_ = 0;
-    iconv_t handle_ = None;
+    iconv_t handle_ = NoConversion;
 };
 
 }  // namespace
@@ -49,7 +53,7 @@ unsigned SystemCodePage() {
 std::optional<char32_t> DecodeCharacter(unsigned codePage, std::span<const std::uint8_t> bytes) {
     thread_local Converter converter;
     const iconv_t handle = converter.For(codePage);
-    if (handle == reinterpret_cast<iconv_t>(-1)) {
+    if (handle == NoConversion) {
         return std::nullopt;
     }
     char in[2] = {};

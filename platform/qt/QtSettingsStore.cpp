@@ -33,7 +33,7 @@ std::optional<QString> FileOf(const std::optional<QString>& folder,
 
 // Far more than the options ever take (about a kilobyte): a larger file is
 // not the program's, and reading it whole could exhaust the memory.
-constexpr qint64 LargestFile = 1024 * 1024;
+constexpr qint64 LargestFile = qint64{1024} * 1024;
 
 // Why the file at `path` is neither read nor written: there is something there
 // that is not a regular file (reading a FIFO would wait for a writer; a link
