@@ -135,6 +135,7 @@ TEST(ReadPictureHistory, EachCodePageReadsItsOwnCharacters) {
         {932, "\xB1", "\uFF71"},      // half-width katakana a
         {932, "\x8A\xBF", "\u6F22"},  // kan (a kanji)
         {936, "\xD6\xD0", "\u4E2D"},  // zhong
+        {936, "\xFE\x40", "\uFA0C"},  // wu, from the last lead byte
         {949, "\xC7\xD1", "\uD55C"},  // han
         {950, "\xA4\xA4", "\u4E2D"},  // zhong
         {1250, "\xA5", "\u0104"},     // A with ogonek

@@ -154,6 +154,9 @@ TEST_F(SystemFileSystem, AFileOfSomeoneElsesNamedInANoteStays) {
     tree.Write("F/.ostrel-00000000000000ab.name", "theirs.jpg");
     tree.Write("F/.ostrel-00000000000000ab.part", "ours");
     tree.Write("F/.ostrel-00000000000000cd.part", "another run's");
+    tree.Write("F/Sub/empty.jpg", "");  // a name no run of ours takes
+    tree.Write("F/.ostrel-00000000000000ef.name", "Sub/empty.jpg");
+    tree.Write("F/.ostrel-00000000000000ef.part", "ours");
     for (const auto& entry : fs::directory_iterator(folder)) {
         fs::last_write_time(entry.path(),
                             fs::last_write_time(entry.path()) - std::chrono::hours(1));
@@ -161,6 +164,7 @@ TEST_F(SystemFileSystem, AFileOfSomeoneElsesNamedInANoteStays) {
     PublishAfterwards(folder, "picture.jpg");
     EXPECT_EQ(test::FileNames(folder),
               (test::Names{".ostrel-00000000000000cd.part", "picture.jpg", "theirs.jpg"}));
+    EXPECT_TRUE(fs::exists(folder / "Sub/empty.jpg"));
 }
 
 TEST_F(SystemFileSystem, WhatAnotherRunIsAboutIsLeftToIt) {
