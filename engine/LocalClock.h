@@ -2,6 +2,7 @@
 // The machine's own clock, by which each JPG file is dated.
 
 #include <chrono>
+#include <ctime>
 #include <optional>
 
 #include "DateTime.h"
@@ -21,6 +22,9 @@ private:
     // tells it.
     std::optional<long> offset_;
 };
+
+// The date-time in the C library's parts, the rest of them zero.
+std::tm CalendarParts(const DateTime& value);
 
 // What mktime makes of the date-time as local time.
 std::optional<std::chrono::system_clock::time_point> ByMktime(const DateTime& value);

@@ -20,13 +20,7 @@ bool SameLocalTime(const std::tm& local, const DateTime& value) {
 // The moment with that local time at `offset`, if that offset is the zone's
 // then.
 std::optional<std::time_t> AtOffset(const DateTime& value, long offset) {
-    std::tm utc{};
-    utc.tm_year = value.Year - 1900;
-    utc.tm_mon = value.Month - 1;
-    utc.tm_mday = value.Day;
-    utc.tm_hour = value.Hour;
-    utc.tm_min = value.Minute;
-    utc.tm_sec = value.Second;
+    std::tm utc = CalendarParts(value);
     const std::time_t moment = ::timegm(&utc) - offset;
     std::tm local{};
     if (::localtime_r(&moment, &local) == nullptr || !SameLocalTime(local, value)) {
